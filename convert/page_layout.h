@@ -42,7 +42,13 @@ using PumpHook = std::function<bool()>;
 // REQUIRES: both fields of shape >= 1.
 [[nodiscard]] int64_t pageCount(std::string_view joined, PageShape shape);
 
-// Byte length of the page text for pageCount pages with this border.
+// pageCount(joinParagraphs(paragraphs, shape), shape), without building the
+// joined text, so a caller can refuse a huge layout before taking memory.
+// REQUIRES: both fields of shape >= 1.
+[[nodiscard]] int64_t pageCount(const TextList& paragraphs, PageShape shape);
+
+// Byte length of the page text for pageCount pages with this border, from
+// the real widths of its symbols; INT64_MAX when it would not fit in one.
 // REQUIRES: both fields of shape >= 1, pages >= 0.
 [[nodiscard]] int64_t pageTextSize(int64_t pages, PageShape shape,
                                    const BorderSet& border);
