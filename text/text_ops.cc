@@ -184,11 +184,11 @@ GbkText toFullWidth(std::string_view t) {
     } else if (c == 0x7E) {  // A3 FE would be the overline, not the tilde
       *w++ = '\xA1';
       *w++ = '\xAB';
-    } else if (c >= 0x21) {
+    } else if (c >= 0x21 && c <= 0x7D) {
       *w++ = '\xA3';
       *w++ = static_cast<char>(c + 0x80);
     } else {
-      *w++ = t[i];  // control characters stay one byte
+      *w++ = t[i];  // control characters and DEL stay one byte
     }
     ++i;
   }
