@@ -10,7 +10,14 @@
 //
 // The exact treatment of names and values the format cannot hold as they
 // are, of letter case and blanks, of duplicates and of damaged files is
-// documented at the top of ini_store.cc and below.
+// documented at the top of ini_store.cc and below. In short: names match
+// byte for byte (letter case counts) with blanks around them ignored; values
+// are kept exactly as written; the first of duplicate keys wins; every line
+// a change does not own stays byte for byte. A write or deletion is refused
+// (returns false, touches nothing) for CR, LF or NUL in a name, key or value,
+// a name or key that is only blanks, a key with "=" or beginning with "[",
+// and a name or key ending in a lone lead byte; a section name with "]",
+// "[" or leading blanks is stored as it is.
 #ifndef CALVANE_SETTINGS_INI_STORE_H_
 #define CALVANE_SETTINGS_INI_STORE_H_
 
@@ -37,12 +44,15 @@ inline constexpr std::size_t kSectionListBufferBytes = 204800;
 
 // Sets key in section to value, creating the file and the section when they
 // do not exist; an empty value is written as an empty value. Returns whether
-// the file now holds the value (callers may ignore it).
+// the file now holds the value: false when refused (see above) or when the
+// file could not be written (callers may ignore it).
 bool writeValue(std::string_view path, std::string_view section,
                 std::string_view key, std::string_view value);
 
-// Removes the section with all its keys. Returns whether the file no longer
-// holds the section (callers may ignore it).
+// Removes the section with all its keys (every part of it, when it stands
+// more than once). Returns whether the file no longer holds the section
+// (true for a missing file, which stays missing; false when refused or not
+// writable; callers may ignore it).
 bool deleteSection(std::string_view path, std::string_view section);
 
 // The names of all sections in file order (a name that stands twice is
