@@ -1,9 +1,11 @@
 #include "text/text_ops.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
@@ -14,26 +16,74 @@ namespace {
 
 constexpr std::size_t kNone = std::string_view::npos;
 
-constexpr bool isLeadByte(char c) {
-  return static_cast<unsigned char>(c) >= 0x80;
+// The bytes a character takes: 2 from a lead byte, 1 from any other.
+constexpr std::size_t charWidth(char c) {
+  return 1 + (static_cast<unsigned char>(c) >> 7);
 }
 
-// Finds a pattern at the character boundaries of a scan. A plain compare at
-// every boundary costs up to m per boundary, quadratic for long patterns, so
-// the bytes go through a Knuth-Morris-Pratt automaton once and every match it
-// reports is then checked against the boundaries, which are walked forward
-// alongside: both only ever move forward, so a scan is O(bytes + m).
+constexpr uint64_t kHighBits = 0x8080808080808080u;
+
+// The bytes p[0..7] with p[i] in bits 8i..8i + 7.
+uint64_t eightBytes(const char* p) {
+  uint64_t word;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&word, p, 8);
+  } else {
+    word = 0;
+    for (int i = 0; i < 8; ++i) {
+      word |= uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+    }
+  }
+  return word;
+}
+
+// How many bytes from data[i] on, up to n, are lead bytes (0x80..0xFF).
+std::size_t leadRun(const char* data, std::size_t i, std::size_t n) {
+  std::size_t j = i;
+  for (; n - j >= 8; j += 8) {
+    const uint64_t others = ~eightBytes(data + j) & kHighBits;
+    if (others != 0) {
+      return j - i + static_cast<std::size_t>(std::countr_zero(others)) / 8;
+    }
+  }
+  while (j < n && charWidth(data[j]) == 2) ++j;
+  return j - i;
+}
+
+// Whether c is a character boundary of a scan that has reached the boundary
+// b (b <= c). A byte below 0x80 always ends a character, being one or the
+// trail of one, so the byte after the last such byte in [b, c) is a boundary
+// too; from there to c there are only lead bytes, which go two by two. Only
+// that run is looked at, backwards, eight bytes at a time.
+bool isBoundary(const char* data, std::size_t b, std::size_t c) {
+  std::size_t i = c;  // no byte below 0x80 in [i, c)
+  for (; i - b >= 8; i -= 8) {
+    const uint64_t others = ~eightBytes(data + i - 8) & kHighBits;
+    if (others != 0) {
+      const auto last = static_cast<std::size_t>(63 - std::countl_zero(others));
+      return (c - (i - 8 + last / 8 + 1)) % 2 == 0;
+    }
+  }
+  while (i > b && charWidth(data[i - 1]) == 2) --i;
+  return (c - i) % 2 == 0;
+}
+
+// Finds a pattern at the character boundaries of a scan, in time linear in
+// the bytes scanned. Candidates for a short pattern (delimiters, search
+// words) come from memchr on its first byte and cost at most kShort bytes of
+// compare each. A long pattern would make that quadratic, so its bytes go
+// through a Knuth-Morris-Pratt automaton once instead. Either way a candidate
+// is checked with isBoundary from the last boundary known, which only moves
+// forward, so no byte is looked at more than a few times.
 class BoundaryMatcher {
  public:
   // REQUIRES: pattern is not empty. pattern must outlive the matcher.
   explicit BoundaryMatcher(std::string_view pattern) : pattern_(pattern) {
     assert(!pattern.empty());
     const std::size_t m = pattern.size();
-    if (m > kInline) {
-      heap_ = std::make_unique<std::size_t[]>(m);
-      failure_ = heap_.get();
-    }
+    if (m <= kShort) return;
     // failure_[i]: length of the longest proper border of pattern[0..i].
+    failure_ = std::make_unique<std::size_t[]>(m);
     failure_[0] = 0;
     std::size_t k = 0;
     for (std::size_t i = 1; i < m; ++i) {
@@ -43,42 +93,66 @@ class BoundaryMatcher {
     }
   }
 
-  BoundaryMatcher(const BoundaryMatcher&) = delete;
-  BoundaryMatcher& operator=(const BoundaryMatcher&) = delete;
-
   // 0-based offset in t of the first match at a boundary of a scan that
   // starts at offset `from` (a boundary whatever byte it is), or kNone.
-  // Stepping on from a lead byte that is the last byte of t ends the scan;
-  // no match could start after it anyway.
+  // Stepping on from a lone lead byte would end the scan, but no match could
+  // start after it anyway.
   [[nodiscard]] std::size_t next(std::string_view t, std::size_t from) const {
+    if (from >= t.size() || t.size() - from < pattern_.size()) return kNone;
+    return failure_ ? nextLong(t, from) : nextShort(t, from);
+  }
+
+ private:
+  static constexpr std::size_t kShort = 16;
+
+  std::size_t nextShort(std::string_view t, std::size_t from) const {
     const std::size_t n = t.size();
     const std::size_t m = pattern_.size();
-    if (from >= n || n - from < m) return kNone;
-    std::size_t boundary = from;
+    const char* const data = t.data();
+    std::size_t b = from;  // a boundary, or past the end
+    while (b + m <= n) {
+      const void* hit = std::memchr(data + b, pattern_[0], n - m + 1 - b);
+      if (hit == nullptr) return kNone;
+      const auto at =
+          static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+      if (!isBoundary(data, b, at)) {
+        b = at + 1;  // at is the trail of the character before it
+      } else if (std::memcmp(data + at + 1, pattern_.data() + 1, m - 1) == 0) {
+        return at;
+      } else {
+        b = at + charWidth(data[at]);
+      }
+    }
+    return kNone;
+  }
+
+  std::size_t nextLong(std::string_view t, std::size_t from) const {
+    const std::size_t n = t.size();
+    const std::size_t m = pattern_.size();
+    const char* const data = t.data();
+    std::size_t b = from;  // a boundary at or before every later match
     std::size_t k = 0;
     for (std::size_t j = from; j < n; ++j) {
-      const char c = t[j];
+      if (k == 0) {  // nothing matched yet: skip to the next first byte
+        const void* hit = std::memchr(data + j, pattern_[0], n - j);
+        if (hit == nullptr) return kNone;
+        j = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+      }
+      const char c = data[j];
       while (k > 0 && c != pattern_[k]) k = failure_[k - 1];
       if (c == pattern_[k]) ++k;
       if (k == m) {
-        const std::size_t start = j + 1 - m;
-        while (boundary < start) boundary += isLeadByte(t[boundary]) ? 2 : 1;
-        if (boundary == start) return start;
+        const std::size_t at = j + 1 - m;
+        if (isBoundary(data, b, at)) return at;
+        b = at + 1;  // at is the trail of the character before it
         k = failure_[m - 1];
       }
     }
     return kNone;
   }
 
- private:
-  // Delimiters and search patterns are nearly always a few bytes; those
-  // need no allocation.
-  static constexpr std::size_t kInline = 16;
-
   std::string_view pattern_;
-  std::size_t inline_[kInline];
-  std::unique_ptr<std::size_t[]> heap_;
-  std::size_t* failure_ = inline_;
+  std::unique_ptr<std::size_t[]> failure_;  // only for long patterns
 };
 
 // Texts stay far below 2 GiB (a page text is capped at 1 GiB), so every
@@ -172,10 +246,17 @@ GbkText toFullWidth(std::string_view t) {
   for (std::size_t i = 0; i < n;) {
     const auto c = static_cast<unsigned char>(t[i]);
     if (c >= 0x80) {
-      if (i + 1 == n) break;  // a lone lead byte is dropped
-      *w++ = t[i];
-      *w++ = t[i + 1];
-      i += 2;
+      // A run of lead bytes is whole characters two by two, copied as they
+      // stand; an odd run's last lead takes the byte after the run as its
+      // trail, unless the text ends there: a lone lead byte, dropped.
+      const std::size_t run = leadRun(t.data(), i, n);
+      std::size_t whole = run + run % 2;
+      const bool lone = i + whole > n;
+      if (lone) whole -= 2;
+      std::memcpy(w, t.data() + i, whole);
+      w += whole;
+      i += whole;
+      if (lone) break;
       continue;
     }
     if (c == 0x20) {

@@ -143,6 +143,37 @@ TEST(TextOpsTest, EveryPairRespectsCharacterBoundaries) {
   }
 }
 
+// Runs of lead bytes of every length up to a few machine words, after runs
+// of one-byte characters: an "A" right after an odd run is the trail of the
+// run's last character.
+TEST(TextOpsTest, LeadRunsOfEveryLengthAndParity) {
+  const std::string tail(16, 'y');  // makes the pattern a long one
+  for (int ascii = 0; ascii <= 9; ++ascii) {
+    for (int leads = 0; leads <= 25; ++leads) {
+      const std::string head = std::string(ascii, 'x') + std::string(leads, '\xB0');
+      const std::string t = head + "A" + tail;
+      const bool odd = leads % 2 == 1;
+      const int32_t at = odd ? -1 : ascii + leads + 1;
+      SCOPED_TRACE(::testing::Message() << ascii << " " << leads);
+      EXPECT_EQ(calvane::find(t, "A", 1), at);
+      EXPECT_EQ(calvane::find(t, "A" + tail, 1), at);
+      EXPECT_EQ(piecesOf(split(t, "A")).size(), odd ? 1u : 2u);
+
+      std::string widened;
+      for (int i = 0; i < ascii; ++i) widened += "\xA3\xF8";  // ｘ
+      widened += std::string(leads, '\xB0');
+      widened += odd ? "A" : "\xA3\xC1";  // A or Ａ
+      std::string widened_tail = widened;
+      for (int i = 0; i < 16; ++i) widened_tail += "\xA3\xF9";  // ｙ
+      EXPECT_EQ(toFullWidth(t).view(), widened_tail);
+      EXPECT_EQ(toFullWidth(head + "A").view(), widened);
+      // Without the "A" an odd run ends in a lone lead byte, which goes.
+      EXPECT_EQ(toFullWidth(head).view(),
+                widened.substr(0, 2 * ascii + leads - (odd ? 1 : 0)));
+    }
+  }
+}
+
 TEST(TextOpsTest, ReplaceAtClampsStartAndCount) {
   struct Case {
     std::string_view t;
