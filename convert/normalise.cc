@@ -3,8 +3,8 @@
 #include <array>
 #include <cassert>
 #include <cstdint>
+#include <cstring>
 #include <string>
-#include <vector>
 
 namespace calvane {
 
@@ -130,6 +130,8 @@ static_assert(std::size(kTable) == 114);
 
 constexpr std::string_view kIdeographicSpace = "\xA1\xA1";  // 　
 
+using TwoBytes = std::array<char, 2>;
+
 // What a single character finally becomes once every row has run over it:
 // a row may rewrite what an earlier row wrote ("~" -> "～" -> "§").
 std::string_view resolve(std::string_view character, std::size_t firstRow) {
@@ -140,48 +142,61 @@ std::string_view resolve(std::string_view character, std::size_t firstRow) {
   return current;
 }
 
-std::string_view replacementOf(std::string_view pattern) {
-  for (std::size_t row = 0; row < std::size(kTable); ++row) {
-    if (kTable[row].pattern == pattern) return resolve(pattern, row);
-  }
-  assert(false && "pattern not in the table");
-  return pattern;
+TwoBytes cellOf(std::string_view twoBytes) {
+  assert(twoBytes.size() == 2);
+  return {twoBytes[0], twoBytes[1]};
 }
 
-// The final form of every one-byte character and of every two-byte
-// character, built from the table once. Only the two-character rows (a
-// backslash pair, a backslash and an apostrophe) are not covered; no
-// one-character row reads or writes a backslash or an apostrophe, so they
-// can be handled on their own.
+TwoBytes replacementOf(std::string_view pattern) {
+  for (std::size_t row = 0; row < std::size(kTable); ++row) {
+    if (kTable[row].pattern == pattern) return cellOf(resolve(pattern, row));
+  }
+  assert(false && "pattern not in the table");
+  return {};
+}
+
+// The final form of every character, built from the table once, so the
+// pass copies one entry per character without a test. Only the
+// two-character rows (a backslash pair, a backslash and an apostrophe) are
+// left to the pass; no one-character row reads or writes a backslash or an
+// apostrophe, so they can be handled on their own.
 struct Lookup {
-  // Replacement bytes for each one-byte character; size 0 keeps it. The
-  // space rule, which runs after the table, is folded in.
-  std::array<std::string_view, 128> oneByte{};
-  // For each lead byte, an index into trailTables plus one; 0 means no
-  // two-byte character with that lead is replaced.
-  std::array<uint8_t, 256> leadIndex{};
-  std::vector<std::array<std::string_view, 256>> trailTables;
-  std::string_view backslashPair;
-  std::string_view backslashApostrophe;
+  struct OneByte {
+    TwoBytes bytes;
+    // Bytes of the result: 1 keeps the character, 2 replaces it, 0 (the
+    // backslash) leaves it to the pass.
+    uint8_t length;
+  };
+  std::array<OneByte, 128> oneByte{};
+  // Indexed by lead * 256 + trail.
+  std::array<TwoBytes, 65536> twoByte{};
+  TwoBytes backslashPair{};
+  TwoBytes backslashApostrophe{};
 
   Lookup() {
+    for (int b = 0; b < 128; ++b) {
+      oneByte[b] = {{static_cast<char>(b), 0}, 1};
+    }
+    for (int pair = 0; pair < 65536; ++pair) {
+      twoByte[pair] = {static_cast<char>(pair >> 8), static_cast<char>(pair)};
+    }
+    std::array<bool, 65536> taken{};
     for (std::size_t row = 0; row < std::size(kTable); ++row) {
       const std::string_view pattern = kTable[row].pattern;
       const auto lead = static_cast<uint8_t>(pattern[0]);
       if (pattern.size() == 1) {
-        if (oneByte[lead].empty()) oneByte[lead] = resolve(pattern, row);
-      } else if (lead >= 0x80) {
-        if (leadIndex[lead] == 0) {
-          trailTables.emplace_back();
-          leadIndex[lead] = static_cast<uint8_t>(trailTables.size());
+        if (oneByte[lead].length == 1) {
+          oneByte[lead] = {cellOf(resolve(pattern, row)), 2};
         }
-        auto& trails = trailTables[leadIndex[lead] - 1];
-        const auto trail = static_cast<uint8_t>(pattern[1]);
-        if (trails[trail].empty()) trails[trail] = resolve(pattern, row);
+      } else if (lead >= 0x80) {
+        const int pair = lead * 256 + static_cast<uint8_t>(pattern[1]);
+        if (!taken[pair]) twoByte[pair] = cellOf(resolve(pattern, row));
+        taken[pair] = true;
       }
     }
-    assert(oneByte['\\'].empty() && oneByte['\''].empty());
-    oneByte[' '] = kIdeographicSpace;
+    assert(oneByte['\\'].length == 1 && oneByte['\''].length == 1);
+    oneByte['\\'].length = 0;
+    oneByte[' '] = {cellOf(kIdeographicSpace), 2};
     backslashPair = replacementOf("\\\\");
     backslashApostrophe = replacementOf("\\'");
   }
@@ -192,9 +207,9 @@ const Lookup& lookup() {
   return kLookup;
 }
 
-inline char* put(char* out, std::string_view bytes) {
-  for (char b : bytes) *out++ = b;
-  return out;
+inline char* put(char* out, const TwoBytes& cell) {
+  std::memcpy(out, cell.data(), 2);
+  return out + 2;
 }
 
 }  // namespace
@@ -203,52 +218,45 @@ std::span<const Substitution> substitutionTable() { return kTable; }
 
 GbkText normaliseCharacters(std::string_view text) {
   const Lookup& table = lookup();
-  const std::size_t n = text.size();
-  // Every character grows to at most two bytes per input byte.
-  std::string result(2 * n, '\0');
+  // Every character grows to at most two bytes per input byte, so each
+  // step may write two bytes even when it keeps only one.
+  std::string result(2 * text.size(), '\0');
   char* out = result.data();
   const auto* in = reinterpret_cast<const unsigned char*>(text.data());
-  std::size_t i = 0;
-  while (i < n) {
-    const unsigned char b = in[i];
+  const unsigned char* const end = in + text.size();
+  while (in < end) {
+    const unsigned char b = *in;
     if (b >= 0x80) {
       // A lone lead byte at the end matches nothing and stays.
-      if (i + 1 == n) {
+      if (in + 1 == end) {
         *out++ = static_cast<char>(b);
         break;
       }
-      const uint8_t index = table.leadIndex[b];
-      const unsigned char trail = in[i + 1];
-      if (index != 0 && !table.trailTables[index - 1][trail].empty()) {
-        out = put(out, table.trailTables[index - 1][trail]);
+      out = put(out, table.twoByte[b * 256 + in[1]]);
+      in += 2;
+      continue;
+    }
+    const Lookup::OneByte& one = table.oneByte[b];
+    if (one.length != 0) {
+      std::memcpy(out, one.bytes.data(), 2);
+      out += one.length;
+      ++in;
+      continue;
+    }
+    // A run of backslashes pairs off from its left; an odd one left at its
+    // end pairs with an apostrophe right after it.
+    const unsigned char* run = in;
+    while (in < end && *in == '\\') ++in;
+    for (auto pairs = (in - run) / 2; pairs > 0; --pairs) {
+      out = put(out, table.backslashPair);
+    }
+    if ((in - run) % 2 == 1) {
+      if (in < end && *in == '\'') {
+        out = put(out, table.backslashApostrophe);
+        ++in;
       } else {
-        *out++ = static_cast<char>(b);
-        *out++ = static_cast<char>(trail);
+        *out++ = '\\';
       }
-      i += 2;
-    } else if (b == '\\') {
-      // A run of backslashes pairs off from its left; an odd one left at
-      // its end pairs with an apostrophe right after it.
-      std::size_t run = 1;
-      while (i + run < n && in[i + run] == '\\') ++run;
-      for (std::size_t k = 0; k < run / 2; ++k) out = put(out, table.backslashPair);
-      i += run;
-      if (run % 2 == 1) {
-        if (i < n && in[i] == '\'') {
-          out = put(out, table.backslashApostrophe);
-          ++i;
-        } else {
-          *out++ = '\\';
-        }
-      }
-    } else {
-      const std::string_view replacement = table.oneByte[b];
-      if (replacement.empty()) {
-        *out++ = static_cast<char>(b);
-      } else {
-        out = put(out, replacement);
-      }
-      ++i;
     }
   }
   result.resize(static_cast<std::size_t>(out - result.data()));

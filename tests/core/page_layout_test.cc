@@ -163,6 +163,28 @@ TEST(PageLayoutTest, SymbolsOfOtherWidthsAreNeitherCutNorOverwritten) {
             static_cast<int64_t>(pages->size()));
 }
 
+// A page of more than a megabyte is drawn in place rather than from a copy;
+// it must come out the same.
+TEST(PageLayoutTest, VeryTallPagesAreDrawnAlike) {
+  const int32_t chars = 150000;  // 8 bytes a row: 1.2 MB a page
+  const std::optional<GbkText> pages =
+      layoutPages(paragraphsOf({"一", "二三"}), {1, chars}, builtIn(0), {});
+  ASSERT_TRUE(pages.has_value());
+  std::string want;
+  for (std::string_view column : {"一", "二三"}) {
+    want += "╔═╗\r\n";
+    for (int32_t r = 0; r < chars; ++r) {
+      const std::string cell =
+          r < static_cast<int32_t>(column.size() / 3)
+              ? std::string(column.substr(3 * static_cast<std::size_t>(r), 3))
+              : "　";
+      want += "║" + cell + "║\r\n";
+    }
+    want += "╚═╝\r\n";
+  }
+  EXPECT_TRUE(utf8(*pages) == want);
+}
+
 TEST(PageLayoutTest, HookIsCalledPerCellAndCanStop) {
   // 一 with three characters a column: one character, two padding cells.
   const TextList paragraphs = paragraphsOf({"一", "二"});
