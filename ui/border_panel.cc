@@ -209,6 +209,7 @@ bool BorderPanel::checkSymbolBoxes() {
 
 void BorderPanel::openBorderPanel() {
   fillNameBox(listSections(customBordersPath()));
+  dragMouseStart_.reset();
   move(kOpenPlace);
   raise();
   show();
@@ -218,6 +219,7 @@ void BorderPanel::closeBorderPanel() {
   clearSymbolsAndPreview();
   customNameBox_->setCurrentIndex(-1);
   customNameBox_->setEditText(QString());
+  dragMouseStart_.reset();
   hide();
 }
 
