@@ -36,7 +36,7 @@ class GbkText {
     assertNoNul();
   }
   // REQUIRES: bytes holds no 0x00 byte.
-  explicit GbkText(const char* bytes) : bytes_(bytes) {}
+  explicit GbkText(const char* bytes) : bytes_(bytes) { assertNoNul(); }
 
   // The bytes of the text, without any terminator of its own.
   [[nodiscard]] const std::string& bytes() const noexcept { return bytes_; }
