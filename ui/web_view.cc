@@ -7,7 +7,9 @@
 namespace calvane {
 
 QWidget* createWebView(QWidget* parent) {
-  // No start address: a fresh view stays blank until load() is called.
+  // No start address: a fresh view stays blank until load() is called. Its
+  // page uses Qt's default profile, which keeps cookies, cache and history
+  // in memory only, so no run leaves anything behind for the next.
   auto* view = new QWebEngineView(parent);
   view->setObjectName(QStringLiteral("webView"));
   view->setGeometry(8, 404, 808, 232);
