@@ -178,7 +178,6 @@ std::optional<std::string> withIniValue(std::string_view bytes,
     return std::nullopt;
   }
   const IniFile file = parseIni(bytes);
-  const std::string_view lineEnd = lineEndOf(file);
   bool inSection = false;
   bool inFirstPart = false;
   const IniLine* insertAfter = nullptr;  // in the first part of the section
@@ -199,8 +198,13 @@ std::optional<std::string> withIniValue(std::string_view bytes,
 
   std::string added;
   std::size_t at = bytes.size();
+  std::string_view lineEnd = lineEndOf(file);
   if (insertAfter != nullptr) {
     at = offsetIn(bytes, insertAfter->end) + insertAfter->end.size();
+    // A lone CR right before an empty LF line would join it into one CR LF.
+    if (lineEnd == "\r" && at < bytes.size() && bytes[at] == '\n') {
+      lineEnd = kDefaultLineEnd;
+    }
   }
   // Only the very last line can lack its line end.
   const bool lastLineOpen = at == bytes.size() && !file.lines.empty() &&

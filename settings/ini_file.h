@@ -97,9 +97,10 @@ struct IniFile {
 // including its "=" and its line end; only the value changes. A new key goes
 // after the last key line of the section's first part (or right after its
 // section line); a new section goes at the end of the file. New lines end as
-// the file's first line does (CR LF in a file that has no line end yet), and
-// a last line without a line end gets one before anything is added after
-// it. No other byte changes.
+// the file's first line does (CR LF in a file that has no line end yet, and
+// where a lone CR would join the LF of an empty line after it into one line
+// end), and a last line without a line end gets one before anything is added
+// after it. No other byte changes.
 [[nodiscard]] std::optional<std::string> withIniValue(std::string_view bytes,
                                                       std::string_view section,
                                                       std::string_view key,

@@ -171,6 +171,10 @@ TEST_F(IniStoreTest, DamagedFilesReadSensiblyAndKeepEveryOtherByte) {
        "所选=2\n", "所选=2\n选=真\n"},
       {"cr_only.ini", "行列", "字", "20", "行列", "行列", "新", "1", "字=20\r",
        "字=20\r新=1\r"},
+      // Lone CR first, then an empty LF line after the last key: the new
+      // line must not swallow that LF.
+      {"mixed_line_ends.ini", "s", "k", "1", "s|t", "s", "j", "2", "k=1\n",
+       "k=1\nj=2\r\n"},
       {"no_final_line_end.ini", "行列", "字", "20", "行列", "边框", "所选", "1",
        "字=20", "字=20\r\n[边框]\r\n所选=1\r\n"},
       {"bom.ini", "行列", "行", "10", "行列", "行列", "行", "11", "行=10",
