@@ -60,9 +60,11 @@ ConversionResult convertToPages(std::string_view source, bool traditional,
                                  ? normaliseCharacters(toTraditional(source))
                                  : normaliseCharacters(source);
   const TextList paragraphs = split(normalised, "\r\n");
-  const int64_t size =
-      pageTextSize(pageCount(paragraphs, shape), shape, border);
-  if (size > kMaxPageTextBytes) {
+  // Counting the characters is needed only when the cheap bound is over.
+  if (pageTextSize(pageCountBound(paragraphs, shape), shape, border) >
+          kMaxPageTextBytes &&
+      pageTextSize(pageCount(paragraphs, shape), shape, border) >
+          kMaxPageTextBytes) {
     return {ConversionResult::Outcome::kTooLarge, GbkText()};
   }
   std::optional<GbkText> pages = layoutPages(paragraphs, shape, border, pump);

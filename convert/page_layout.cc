@@ -1,5 +1,6 @@
 #include "convert/page_layout.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cassert>
@@ -52,27 +53,37 @@ const Widening& widening() {
   return kWidening;
 }
 
-// Calls f(two bytes) for each cell of a paragraph: one per character,
-// widened; a lone lead byte at the end has no cell (widening drops it).
-// Stops early when f returns false; returns whether it ran to the end.
-template <typename F>
-bool forEachCell(std::string_view paragraph, F&& f) {
-  const Widening& wide = widening();
-  const auto* in = reinterpret_cast<const unsigned char*>(paragraph.data());
-  const std::size_t n = paragraph.size();
-  for (std::size_t i = 0; i < n;) {
-    const unsigned char b = in[i];
-    if (b >= 0x80) {
-      if (i + 1 == n) break;
-      if (!f(reinterpret_cast<const char*>(in + i))) return false;
-      i += 2;
-    } else {
-      if (!f(wide.cell[b].data())) return false;
-      ++i;
+// Reads the cells of a paragraph: one per character, widened; a lone lead
+// byte at the end has no cell (widening drops it).
+class CellReader {
+ public:
+  explicit CellReader(std::string_view paragraph)
+      : wide_(widening()),
+        in_(reinterpret_cast<const unsigned char*>(paragraph.data())),
+        end_(in_ + paragraph.size()) {}
+
+  // The two bytes of the next cell, or nullptr after the last.
+  const char* next() {
+    if (in_ == end_) return nullptr;
+    const unsigned char b = *in_;
+    if (b < 0x80) {
+      ++in_;
+      return wide_.cell[b].data();
     }
+    if (in_ + 1 == end_) {
+      in_ = end_;
+      return nullptr;
+    }
+    const char* cell = reinterpret_cast<const char*>(in_);
+    in_ += 2;
+    return cell;
   }
-  return true;
-}
+
+ private:
+  const Widening& wide_;
+  const unsigned char* in_;
+  const unsigned char* const end_;
+};
 
 // For each parity of a run of bytes 0x80..0xFF carried into eight bytes
 // and each mask of which of them are 0x80..0xFF: how many runs of odd length
@@ -152,6 +163,19 @@ int64_t paddingFor(int64_t cells, int32_t chars) {
   return rem == 0 ? 0 : chars - rem;
 }
 
+// Cells of all paragraphs, each padded to whole columns, with cellsOf
+// giving a paragraph's own cells.
+template <typename CellsOf>
+int64_t paddedCells(const TextList& paragraphs, PageShape shape,
+                    CellsOf&& cellsOf) {
+  int64_t total = 0;
+  for (const GbkText& p : paragraphs) {
+    const int64_t cells = cellsOf(p);
+    total = addSat(total, cells + paddingFor(cells, shape.charsPerColumn));
+  }
+  return total;
+}
+
 int64_t pagesFor(int64_t cells, PageShape shape) {
   if (cells == 0) return 0;
   const int64_t cap = int64_t{shape.columnsPerPage} * shape.charsPerColumn;
@@ -217,30 +241,27 @@ void appendEmptyPage(std::string& out, PageShape shape,
              border.bottomRight, cols);
 }
 
-// Pages up to this size are drawn one at a time from a copy, each just
-// before its characters are placed, so placing writes into memory that is
-// still in the cache. Larger pages are drawn all at once in the page text
-// itself, which needs no copy.
+// Pages up to this size are drawn from a copy (see layoutPages).
 constexpr int64_t kCopiedPageLimit = int64_t{1} << 20;
+// At most this many cells are placed before the hook is called for them.
+constexpr int32_t kHookBatch = 64;
+// The most room reserved from the bound of the page count.
+constexpr int64_t kSpareRoomLimit = int64_t{64} << 20;
 
 }  // namespace
 
 GbkText joinParagraphs(const TextList& paragraphs, PageShape shape) {
   assert(shape.charsPerColumn >= 1);
-  int64_t total = 0;
-  for (const GbkText& p : paragraphs) {
-    const int64_t cells = characterCount(p);
-    total += cells + paddingFor(cells, shape.charsPerColumn);
-  }
+  const int64_t total = paddedCells(paragraphs, shape, characterCount);
   std::string joined;
   joined.reserve(static_cast<std::size_t>(2 * total));
   for (const GbkText& p : paragraphs) {
     int64_t cells = 0;
-    forEachCell(p, [&](const char* cell) {
+    CellReader reader(p);
+    while (const char* cell = reader.next()) {
       joined.append(cell, 2);
       ++cells;
-      return true;
-    });
+    }
     for (int64_t k = paddingFor(cells, shape.charsPerColumn); k > 0; --k) {
       joined += kBlank;
     }
@@ -256,12 +277,15 @@ int64_t pageCount(std::string_view joined, PageShape shape) {
 
 int64_t pageCount(const TextList& paragraphs, PageShape shape) {
   assert(validShape(shape));
-  int64_t total = 0;
-  for (const GbkText& p : paragraphs) {
-    const int64_t cells = characterCount(p);
-    total = addSat(total, cells + paddingFor(cells, shape.charsPerColumn));
-  }
-  return pagesFor(total, shape);
+  return pagesFor(paddedCells(paragraphs, shape, characterCount), shape);
+}
+
+int64_t pageCountBound(const TextList& paragraphs, PageShape shape) {
+  assert(validShape(shape));
+  return pagesFor(paddedCells(paragraphs, shape, [](std::string_view p) {
+                    return static_cast<int64_t>(p.size());
+                  }),
+                  shape);
 }
 
 int64_t pageTextSize(int64_t pages, PageShape shape, const BorderSet& border) {
@@ -284,19 +308,27 @@ std::optional<GbkText> layoutPages(const TextList& paragraphs, PageShape shape,
   assert(validShape(shape));
   const int32_t cols = shape.columnsPerPage;
   const int32_t chars = shape.charsPerColumn;
-  const int64_t pages = pageCount(paragraphs, shape);
-  if (pages == 0) return GbkText();
-
   const FrameGeometry frame(shape, border);
-  const int64_t size = pageTextSize(pages, shape, border);
-  assert(size < kMaxSize);
-  std::string out;
-  out.reserve(static_cast<std::size_t>(size));
+  const int64_t bound = pageCountBound(paragraphs, shape);
+  if (bound == 0) return GbkText();  // no paragraphs
+
+  // Small pages are drawn one at a time from a copy, each just before the
+  // cells on it are placed, so placing writes into memory still in the
+  // cache. The room for them is reserved from the cheap bound when that
+  // wastes little; the untouched rest costs address space, not memory.
+  // Larger pages are drawn all at once in the page text itself.
   const bool drawEachPage = frame.pageLength <= kCopiedPageLimit;
+  int64_t pages = bound;
+  if (!drawEachPage || pageTextSize(bound, shape, border) > kSpareRoomLimit) {
+    pages = pageCount(paragraphs, shape);
+  }
+  const int64_t reserved = pageTextSize(pages, shape, border);
+  assert(reserved < kMaxSize);
+  std::string out;
+  out.reserve(static_cast<std::size_t>(reserved));
   std::string emptyPage;
   if (drawEachPage) {
     appendEmptyPage(emptyPage, shape, border);
-    out += emptyPage;
   } else {
     // The first page once, the others copied from it (within the reserved
     // capacity, so the source stays put).
@@ -315,11 +347,18 @@ std::optional<GbkText> layoutPages(const TextList& paragraphs, PageShape shape,
       frame.topLength + width(border.left) + (cols - 1) * cellStep;
   char* const base = out.data();  // capacity is reserved: it never moves
   int64_t pageStart = 0;
-  int64_t pageIndex = 0;
   int32_t column = 0;  // from the right, 0-based
   int32_t row = 0;     // from the top, 0-based
   int64_t columnTop = firstColumn;
   int64_t position = firstColumn;
+  bool pageDue = drawEachPage;  // the current page is not drawn yet
+  auto drawDuePage = [&] {
+    if (pageDue) {
+      assert(out.size() + emptyPage.size() <= out.capacity());
+      out += emptyPage;
+      pageDue = false;
+    }
+  };
   auto nextColumn = [&] {
     row = 0;
     if (++column < cols) {
@@ -328,37 +367,61 @@ std::optional<GbkText> layoutPages(const TextList& paragraphs, PageShape shape,
       column = 0;
       pageStart += frame.pageLength;
       columnTop = pageStart + firstColumn;
-      if (drawEachPage && ++pageIndex < pages) out += emptyPage;
+      pageDue = drawEachPage;
     }
     position = columnTop;
   };
+  // The hook is called once for each placed cell, in order, but in runs:
+  // a few cells are placed down a column, then the calls for them are
+  // made, which keeps both loops tight. Nothing can see the page text
+  // before the layout returns, so the hook cannot tell; it still runs
+  // every few microseconds, and once it asks to stop nothing more is done.
   const bool hasPump = static_cast<bool>(pump);
+  auto callHook = [&](int64_t times) {
+    if (hasPump) {
+      for (; times > 0; --times) {
+        if (!pump()) return false;
+      }
+    }
+    return true;
+  };
 
   for (const GbkText& p : paragraphs) {
+    CellReader reader(p);
     bool placedAny = false;
-    const bool ran = forEachCell(p, [&](const char* cell) {
-      std::memcpy(base + position, cell, 2);
+    for (;;) {
+      // A run of cells down the current column.
+      const int32_t room = std::min(chars - row, kHookBatch);
+      char* cellAt = base + position;
+      int32_t placed = 0;
+      while (placed < room) {
+        const char* cell = reader.next();
+        if (cell == nullptr) break;
+        if (placed == 0) drawDuePage();
+        std::memcpy(cellAt, cell, 2);
+        cellAt += frame.rowLength;
+        ++placed;
+      }
+      if (placed == 0) break;
       placedAny = true;
-      if (++row < chars) {
-        position += frame.rowLength;
+      if (!callHook(placed)) return std::nullopt;
+      row += placed;
+      if (row < chars) {
+        position += int64_t{placed} * frame.rowLength;
       } else {
         nextColumn();
       }
-      return !hasPump || pump();
-    });
-    if (!ran) return std::nullopt;
+    }
     // The padding cells already hold "　" from the frame; they still count
     // as placed characters for the hook.
     if (row != 0 || !placedAny) {
-      if (hasPump) {
-        for (int32_t r = row; r < chars; ++r) {
-          if (!pump()) return std::nullopt;
-        }
-      }
+      drawDuePage();
+      if (!callHook(chars - row)) return std::nullopt;
       nextColumn();
     }
   }
-  assert(static_cast<int64_t>(out.size()) == size);
+  assert(out.size() == static_cast<std::size_t>(pageTextSize(
+                           pageCount(paragraphs, shape), shape, border)));
   return GbkText(std::move(out));
 }
 

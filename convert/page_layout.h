@@ -47,6 +47,13 @@ using PumpHook = std::function<bool()>;
 // REQUIRES: both fields of shape >= 1.
 [[nodiscard]] int64_t pageCount(const TextList& paragraphs, PageShape shape);
 
+// At least pageCount(paragraphs, shape), from byte lengths alone (no
+// character is narrower than one byte), so it costs nothing per byte; a
+// caller for whom even this many pages are few need not count.
+// REQUIRES: both fields of shape >= 1.
+[[nodiscard]] int64_t pageCountBound(const TextList& paragraphs,
+                                     PageShape shape);
+
 // Byte length of the page text for pageCount pages with this border, from
 // the real widths of its symbols; INT64_MAX when it would not fit in one.
 // REQUIRES: both fields of shape >= 1, pages >= 0.
