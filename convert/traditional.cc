@@ -1,59 +1,129 @@
 #include "convert/traditional.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 #include <string>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace calvane {
 namespace {
 
-constexpr int kNotATrail = -1;
+constexpr int32_t kNone = -1;
 
-// Column of every byte as a trail byte, kNotATrail for the bytes that cannot
-// be one (below 0x40, 0x7F and 0xFF), so the walk decides with one load
-// instead of three comparisons.
-constexpr std::array<int16_t, 256> makeColumns() {
-  std::array<int16_t, 256> columns{};
+// Byte offset of each lead byte's row, kNone for the bytes that start no
+// row (0x80 and 0xFF, and the one-byte characters, which never get here).
+constexpr std::array<int32_t, 256> makeRowOffsets() {
+  std::array<int32_t, 256> rows{};
+  for (int b = 0; b < 256; ++b) {
+    rows[b] = b >= 0x81 && b <= 0xFE
+                  ? static_cast<int32_t>((b - 0x81) * kConversionColumns * 2)
+                  : kNone;
+  }
+  return rows;
+}
+
+// Byte offset of each trail byte's column within a row, kNone for the bytes
+// that cannot be a trail (below 0x40, 0x7F and 0xFF).
+constexpr std::array<int32_t, 256> makeColumnOffsets() {
+  std::array<int32_t, 256> columns{};
   for (int b = 0; b < 256; ++b) {
     if (b >= 0x40 && b <= 0x7E) {
-      columns[b] = static_cast<int16_t>(b - 0x40);
+      columns[b] = 2 * (b - 0x40);
     } else if (b >= 0x80 && b <= 0xFE) {
-      columns[b] = static_cast<int16_t>(b - 0x41);
+      columns[b] = 2 * (b - 0x41);
     } else {
-      columns[b] = kNotATrail;
+      columns[b] = kNone;
     }
   }
   return columns;
 }
 
-constexpr std::array<int16_t, 256> kColumns = makeColumns();
+constexpr std::array<int32_t, 256> kRowOffsets = makeRowOffsets();
+constexpr std::array<int32_t, 256> kColumnOffsets = makeColumnOffsets();
+
+// Replaces the pair at q by its table entry; a pair outside the table's
+// ranges stays.
+inline void convertPair(unsigned char* q) {
+  const int32_t row = kRowOffsets[q[0]];
+  const int32_t column = kColumnOffsets[q[1]];
+  if ((row | column) >= 0) {
+    std::memcpy(q, conversionTable.data() + row + column, 2);
+  }
+}
+
+// Bit k set where byte k of the 64 at p is 0x80 or above.
+inline uint64_t highBytes(const unsigned char* p) {
+  uint64_t mask = 0;
+#if defined(__SSE2__)
+  for (int k = 0; k < 4; ++k) {
+    const __m128i bytes =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    mask |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(bytes))}
+            << (16 * k);
+  }
+#else
+  for (int word = 0; word < 8; ++word) {
+    uint64_t w;
+    std::memcpy(&w, p + 8 * word, 8);
+    if constexpr (std::endian::native == std::endian::big) {
+      w = __builtin_bswap64(w);
+    }
+    // Gathers the top bit of every byte into the top byte, byte k at bit k.
+    const uint64_t tops = (w >> 7) & 0x0101010101010101ULL;
+    mask |= ((tops * 0x0102040810204080ULL) >> 56) << (8 * word);
+  }
+#endif
+  return mask;
+}
+
+constexpr uint64_t kEvenBits = 0x5555555555555555ULL;
 
 }  // namespace
 
+// Chinese text switches between one- and two-byte characters every few
+// characters, so a walk that branches on every lead byte mispredicts all
+// the time. Instead the lead bytes of 64 bytes at once come out of bit
+// arithmetic: a run of bytes 0x80..0xFF that follows a byte below 0x80 (a
+// one-byte character or a trail) starts on a character, so its leads are
+// the bytes at even distance from the run's start. A lead as the block's
+// last byte makes the next block's first byte its trail.
 GbkText toTraditional(std::string_view text) {
   std::string out(text);
   unsigned char* p = reinterpret_cast<unsigned char*>(out.data());
   const std::size_t n = out.size();
   std::size_t i = 0;
-  // A byte of the last position is either one-byte or a lone lead byte;
-  // both stay, so the walk stops one short of the end.
+  bool startsWithTrail = false;
+  // One byte beyond the block, so a lead at its end always has its trail.
+  while (n - i > 64) {
+    uint64_t high = highBytes(p + i);
+    if (startsWithTrail) high &= ~uint64_t{1};
+    const uint64_t runStarts = high & ~(high << 1);
+    const uint64_t evenStarts = runStarts & kEvenBits;
+    // Adding a run's lowest bit clears the run, so the bits that change
+    // (within high) are the runs that start at an even position.
+    const uint64_t evenRuns = ((high + evenStarts) ^ high) & high;
+    const uint64_t leads =
+        (evenRuns & kEvenBits) | (high & ~evenRuns & ~kEvenBits);
+    for (uint64_t m = leads; m != 0; m &= m - 1) {
+      convertPair(p + i + std::countr_zero(m));
+    }
+    startsWithTrail = (leads >> 63) != 0;
+    i += 64;
+  }
+  if (startsWithTrail) ++i;  // converted with its lead above
+  // A byte in the last position is a one-byte character or a lone lead
+  // byte; both stay, so the walk stops one short of the end.
   while (i + 1 < n) {
-    const unsigned lead = p[i];
-    if (lead < 0x80) {
+    if (p[i] < 0x80) {
       ++i;
       continue;
     }
-    // 0x80 and 0xFF start a pair that no row holds; it is skipped whole.
-    if (lead != 0x80 && lead != 0xFF) {
-      const int column = kColumns[p[i + 1]];
-      if (column != kNotATrail) {
-        std::memcpy(p + i,
-                    conversionTable.data() + (lead - 0x81) * kConversionColumns * 2 +
-                        2 * column,
-                    2);
-      }
-    }
+    convertPair(p + i);
     i += 2;
   }
   return GbkText(std::move(out));
