@@ -206,11 +206,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
 
   const std::optional<std::string> written =
       withIniValue(bytes, section, key, value);
-  const std::string_view afterWrite = written ? std::string_view(*written) : bytes;
+  const std::string_view afterWrite =
+      written ? std::string_view(*written) : bytes;
   const IniFile now = parseIni(afterWrite);
-  const std::string doomed = in.ConsumeBool()
-                                 ? section
-                                 : pickName(in, now, IniLineKind::kSection);
+  const std::string doomed =
+      in.ConsumeBool() ? section : pickName(in, now, IniLineKind::kSection);
   checkDelete(afterWrite, doomed);
   return 0;
 }

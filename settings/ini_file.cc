@@ -46,8 +46,8 @@ std::size_t offsetIn(std::string_view whole, std::string_view part) {
   return static_cast<std::size_t>(part.data() - whole.data());
 }
 
-std::string spliced(std::string_view bytes, std::size_t at,
-                    std::size_t removed, std::string_view inserted) {
+std::string spliced(std::string_view bytes, std::size_t at, std::size_t removed,
+                    std::string_view inserted) {
   std::string out;
   out.reserve(bytes.size() - removed + inserted.size());
   out.append(bytes.substr(0, at));
@@ -106,10 +106,10 @@ IniFile parseIni(std::string_view bytes) {
     const std::size_t brk = bytes.find_first_of("\r\n");
     std::size_t endSize = 0;
     if (brk != bytes.npos) {
-      endSize = bytes[brk] == '\r' && brk + 1 < bytes.size() &&
-                        bytes[brk + 1] == '\n'
-                    ? 2
-                    : 1;
+      endSize =
+          bytes[brk] == '\r' && brk + 1 < bytes.size() && bytes[brk + 1] == '\n'
+              ? 2
+              : 1;
     }
     const std::size_t contentSize = brk == bytes.npos ? bytes.size() : brk;
     IniLine line = classifyIniLine(bytes.substr(0, contentSize));

@@ -89,11 +89,10 @@ bool writeValue(std::string_view path, std::string_view section,
 
 bool deleteSection(std::string_view path, std::string_view section) {
   if (!iniCanHoldSection(section)) return false;
-  const EditOutcome outcome =
-      editFileLocked(fileName(path), /*create=*/false,
-                     [&](std::string_view contents) {
-                       return withoutIniSection(contents, section);
-                     });
+  const EditOutcome outcome = editFileLocked(
+      fileName(path), /*create=*/false, [&](std::string_view contents) {
+        return withoutIniSection(contents, section);
+      });
   return outcome == EditOutcome::kDone || outcome == EditOutcome::kMissing;
 }
 

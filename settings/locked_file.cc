@@ -146,7 +146,7 @@ EditOutcome editFileLocked(const std::string& path, bool create,
     const std::optional<std::string> contents = readAll(file.get());
     const std::optional<std::string> wanted =
         contents ? edit(*contents) : std::nullopt;
-    EditOutcome outcome = !contents  ? EditOutcome::kFailed
+    EditOutcome outcome = !contents ? EditOutcome::kFailed
                           : !wanted ? EditOutcome::kRefused
                                     : EditOutcome::kDone;
     if (outcome == EditOutcome::kDone && *wanted != *contents &&

@@ -30,10 +30,10 @@ namespace calvane {
 [[nodiscard]] std::optional<std::string> readWholeFile(const std::string& path);
 
 enum class EditOutcome {
-  kMissing,   // no file and none wanted: nothing was created
-  kDone,      // the file holds what the edit returned
-  kRefused,   // the edit returned nullopt: nothing changed
-  kFailed,    // the file could not be opened, locked or replaced: unchanged
+  kMissing,  // no file and none wanted: nothing was created
+  kDone,     // the file holds what the edit returned
+  kRefused,  // the edit returned nullopt: nothing changed
+  kFailed,   // the file could not be opened, locked or replaced: unchanged
 };
 
 // An edit: the present contents in, the wanted contents out (nullopt to

@@ -13,10 +13,10 @@
 namespace calvane {
 namespace {
 
-constexpr std::string_view kMainSettingsName =
-    "Calvane" "\xC5\xE4\xD6\xC3" ".ini";  // Calvane配置.ini
+// Calvane配置.ini and 自定义配置.ini
+constexpr std::string_view kMainSettingsName = "Calvane\xC5\xE4\xD6\xC3.ini";
 constexpr std::string_view kCustomBordersName =
-    "\xD7\xD4\xB6\xA8\xD2\xE5\xC5\xE4\xD6\xC3" ".ini";  // 自定义配置.ini
+    "\xD7\xD4\xB6\xA8\xD2\xE5\xC5\xE4\xD6\xC3.ini";
 
 GbkText& mainPath() {
   static GbkText path;
@@ -33,7 +33,8 @@ GbkText& customPath() {
 std::string executablePath() {
   std::vector<char> buffer(256);
   for (;;) {
-    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    const ssize_t n =
+        ::readlink("/proc/self/exe", buffer.data(), buffer.size());
     if (n < 0) return std::string();
     if (static_cast<std::size_t>(n) < buffer.size()) {
       return std::string(buffer.data(), static_cast<std::size_t>(n));
@@ -54,8 +55,8 @@ GbkText programDirectory() {
 }
 
 void fixSettingsPaths(std::string_view directory) {
-  const GbkText folder = chooseSettingsFolder(
-      directory, {kMainSettingsName, kCustomBordersName});
+  const GbkText folder =
+      chooseSettingsFolder(directory, {kMainSettingsName, kCustomBordersName});
   mainPath() = GbkText(folder.bytes() + "/" + std::string(kMainSettingsName));
   customPath() =
       GbkText(folder.bytes() + "/" + std::string(kCustomBordersName));

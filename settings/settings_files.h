@@ -35,7 +35,9 @@ inline constexpr std::string_view kCustomKey = "\xD7\xD4\xB6\xA8\xD2\xE5";  // �
 // Fixes both paths in directory: "Calvane配置.ini" and "自定义配置.ini"
 // joined with "/". When directory is not writable, both files live in the
 // user's configuration folder instead ($XDG_CONFIG_HOME/calvane, by default
-// ~/.config/calvane, created when needed). Decided once per call.
+// ~/.config/calvane, created when needed); a file that is only in directory
+// is copied there first, and directory stays when that folder cannot be
+// made or written either (settings_folder.h). Decided once per call.
 void fixSettingsPaths(std::string_view directory);
 
 // The paths fixed by the last fixSettingsPaths (empty before it).

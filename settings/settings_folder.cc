@@ -36,7 +36,8 @@ std::string homeFolder() {
 
 // Makes path and every missing folder above it; whether path is a folder.
 bool makeFolders(const std::string& path) {
-  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+  for (std::size_t slash = path.find('/', 1);;
+       slash = path.find('/', slash + 1)) {
     const std::string level = path.substr(0, slash);
     if (::mkdir(level.c_str(), 0700) != 0 && errno != EEXIST) return false;
     if (slash == path.npos) break;
@@ -64,8 +65,9 @@ std::string userConfigFolder() {
   return home + "/.config/calvane";
 }
 
-GbkText chooseSettingsFolder(std::string_view directory,
-                             std::initializer_list<std::string_view> fileNames) {
+GbkText chooseSettingsFolder(
+    std::string_view directory,
+    std::initializer_list<std::string_view> fileNames) {
   const std::string own = gbkToUtf8(directory);
   if (canCreateFilesIn(own.empty() ? std::string("/") : own)) {
     return GbkText(directory);

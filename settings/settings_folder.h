@@ -37,7 +37,8 @@ namespace calvane {
 //    written either, or cannot be named in GBK: reads then still find the
 //    files there, and writes fail as they would have.
 [[nodiscard]] GbkText chooseSettingsFolder(
-    std::string_view directory, std::initializer_list<std::string_view> fileNames);
+    std::string_view directory,
+    std::initializer_list<std::string_view> fileNames);
 
 }  // namespace calvane
 

@@ -195,8 +195,7 @@ TEST_F(IniStoreTest, DamagedFilesReadSensiblyAndKeepEveryOtherByte) {
       // Values stand as written; the key keeps its blanks when replaced.
       {"blanks.ini", "边框", "所选", " 3", " 边框 ", "边框", "所选", "4",
        " 所选 = 3", " 所选 =4"},
-      {"blanks.ini", "边框", "行", "10", " 边框 ", "边框", "行", "10", "",
-       ""},
+      {"blanks.ini", "边框", "行", "10", " 边框 ", "边框", "行", "10", "", ""},
       // A new key goes after the last key, before the blank line.
       {"comments.ini", "行列", "行", "10", "行列|边框", "行列", "字", "20",
        "行=10\r\n", "行=10\r\n字=20\r\n"},
@@ -216,9 +215,8 @@ TEST_F(IniStoreTest, DamagedFilesReadSensiblyAndKeepEveryOtherByte) {
     if (c.sections != nullptr) {
       EXPECT_EQ(joinedUtf8(listSections(path(c.file))), c.sections);
     }
-    ASSERT_TRUE(
-        writeValue(path(c.file), g(c.writeSection), g(c.writeKey),
-                   g(c.writeValue)));
+    ASSERT_TRUE(writeValue(path(c.file), g(c.writeSection), g(c.writeKey),
+                           g(c.writeValue)));
     std::string want = before;
     const std::string replaced = g(c.replaced);
     const std::size_t at = want.find(replaced);
@@ -233,8 +231,8 @@ TEST_F(IniStoreTest, DamagedFilesReadSensiblyAndKeepEveryOtherByte) {
 TEST_F(IniStoreTest, MegabyteLinesAreCutOnReadAndKeptOnWrite) {
   const std::string junk(1 << 20, 'x');
   const std::string value(1 << 20, 'v');
-  const std::string before = g("[行列]\r\n") + junk + "\r\n" + g("行=") + value +
-                             "\r\n" + g("[边框]\r\n所选=1\r\n");
+  const std::string before = g("[行列]\r\n") + junk + "\r\n" + g("行=") +
+                             value + "\r\n" + g("[边框]\r\n所选=1\r\n");
   writeFile(file(), before);
   EXPECT_EQ(readValue(path(), g("行列"), g("行")).bytes(),
             std::string(kValueBufferBytes - 1, 'v'));
@@ -289,18 +287,17 @@ TEST_F(IniStoreTest, ListingHoldsWhatFits204800Bytes) {
 // delete and leave the rest of the file as it was.
 TEST_F(IniStoreTest, AwkwardNamesAndValuesRoundTripWithoutTouchingOthers) {
   const std::string original = g("[行列]\r\n行=10\r\n[边框]\r\n所选=1\r\n");
+  // 卐 carries the byte of "e", 乚 (81 5D) that of "]".
   const std::string names[] = {
-      "a]b", "]", "x]]", "[x", "[[", "  lead", "trail  ", "\t tab", "a=b",
-      g("卐"),   // its trail byte is "e"
-      "\x81\x5D",  // 乚: its trail byte is "]"
-      g("中]文"),
+      "a]b",     "]",      "x]]", "[x",    "[[",       "  lead",
+      "trail  ", "\t tab", "a=b", g("卐"), "\x81\x5D", g("中]文"),
   };
   for (const std::string& name : names) {
     SCOPED_TRACE(utf8(name));
     writeFile(file(), original);
     ASSERT_TRUE(writeValue(path(), name, g("自定义"), "v"));
-    EXPECT_EQ(readFile(file()), original + "[" + name + "]\r\n" +
-                                    g("自定义") + "=v\r\n");
+    EXPECT_EQ(readFile(file()),
+              original + "[" + name + "]\r\n" + g("自定义") + "=v\r\n");
     const TextList listed = listSections(path());
     ASSERT_EQ(listed.size(), 3u);
     EXPECT_EQ(listed[2].bytes(), name);
@@ -322,12 +319,14 @@ TEST_F(IniStoreTest, NamesAndValuesThatWouldBreakTheFileAreRefused) {
   struct Case {
     std::string section, key, value;
   } const cases[] = {
-      {"a\r\nk=x", "k", "v"}, {"a\nb", "k", "v"},   {"a\rb", "k", "v"},
-      {"", "k", "v"},         {" \t ", "k", "v"},   {"a\x81", "k", "v"},
-      {"s", "a=b", "v"},      {"s", "[k]", "v"},    {"s", "  [k", "v"},
-      {"s", "k\n", "v"},      {"s", "k\x81", "v"},  {"s", "", "v"},
-      {"s", "  ", "v"},       {"s", "k", "v\r\n[x]"}, {"s", "k", "v\r"},
-      {"s", "k", std::string("v\0w", 3)},
+      {"a\r\nk=x", "k", "v"}, {"a\nb", "k", "v"},
+      {"a\rb", "k", "v"},     {"", "k", "v"},
+      {" \t ", "k", "v"},     {"a\x81", "k", "v"},
+      {"s", "a=b", "v"},      {"s", "[k]", "v"},
+      {"s", "  [k", "v"},     {"s", "k\n", "v"},
+      {"s", "k\x81", "v"},    {"s", "", "v"},
+      {"s", "  ", "v"},       {"s", "k", "v\r\n[x]"},
+      {"s", "k", "v\r"},      {"s", "k", std::string("v\0w", 3)},
   };
   // Into a missing file: nothing is created.
   for (const Case& c : cases) {
@@ -357,9 +356,9 @@ TEST_F(IniStoreTest, WritesReplaceTheFileAndKeepItsModeAndLinks) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(oldReader), {}),
             "[s]\r\nk=1\r\n");
   EXPECT_EQ(readFile(file()), "[s]\r\nk=2\r\n");
-  EXPECT_EQ(fs::status(file()).permissions(),
-            fs::perms::owner_read | fs::perms::owner_write |
-                fs::perms::group_read);
+  EXPECT_EQ(fs::status(file()).permissions(), fs::perms::owner_read |
+                                                  fs::perms::owner_write |
+                                                  fs::perms::group_read);
   EXPECT_EQ(folderNames(), std::vector<std::string>{"settings.ini"});
 
   // Through a symbolic link the file it names changes; the link stays.
@@ -381,9 +380,8 @@ TEST_F(IniStoreTest, FailedWriteLeavesTheOldFileWhole) {
     ::signal(SIGXFSZ, SIG_IGN);
     const struct rlimit limit = {4096, 4096};
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    const bool wrote =
-        writeValue(path(), "s", "k", std::string(8000, 'x')) ||
-        writeValue(path(), "t", "k", std::string(8000, 'x'));
+    const bool wrote = writeValue(path(), "s", "k", std::string(8000, 'x')) ||
+                       writeValue(path(), "t", "k", std::string(8000, 'x'));
     ::_exit(wrote ? 1 : 0);
   }
   int status = 0;
@@ -408,9 +406,9 @@ TEST_F(IniStoreTest, TwoWritersAtOnceLoseNothing) {
     if (child == 0) {
       bool ok = true;
       for (int i = 0; i < kWrites; ++i) {
-        ok = writeValue(path(), g("自定义"), who + std::to_string(i),
-                        std::to_string(i * 7)) && ok;
-        ok = writeValue(path(), who, "n", std::to_string(i)) && ok;
+        ok &= writeValue(path(), g("自定义"), who + std::to_string(i),
+                         std::to_string(i * 7));
+        ok &= writeValue(path(), who, "n", std::to_string(i));
       }
       ::_exit(ok ? 0 : 1);
     }

@@ -44,9 +44,7 @@ class ScopedEnv {
     if (const char* old = std::getenv(name)) old_ = old;
     value ? ::setenv(name, value, 1) : ::unsetenv(name);
   }
-  ~ScopedEnv() {
-    old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_);
-  }
+  ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
 
  private:
   const char* name_;
@@ -94,7 +92,9 @@ class SettingsFilesTest : public ::testing::Test {
   }
 
   // The folder the configuration fallback must choose.
-  fs::path userFolder() const { return root_ / "config" / "deeper" / "calvane"; }
+  fs::path userFolder() const {
+    return root_ / "config" / "deeper" / "calvane";
+  }
 
   // Both paths point into folder (a file-system name).
   void expectPathsIn(const fs::path& folder) const {
@@ -127,7 +127,8 @@ TEST_F(SettingsFilesTest, WritableFolderHoldsBothFiles) {
             gbk(folder.string() + "/自定义配置.ini").bytes());
   ASSERT_TRUE(writeValue(mainSettingsPath(), keys::kBorderSection,
                          keys::kSelectedKey, "2"));
-  EXPECT_EQ(readFile(folder / "Calvane配置.ini"), gbk("[边框]\r\n所选=2\r\n").bytes());
+  EXPECT_EQ(readFile(folder / "Calvane配置.ini"),
+            gbk("[边框]\r\n所选=2\r\n").bytes());
   EXPECT_FALSE(fs::exists(userFolder()));
 }
 
@@ -150,7 +151,8 @@ TEST_F(SettingsFilesTest, UnwritableFolderMovesBothFilesToTheUserFolder) {
   }
   EXPECT_EQ(fs::status(userFolder()).permissions(), fs::perms::owner_all);
   ASSERT_TRUE(writeValue(customBordersPath(), "b", keys::kCustomKey, "x"));
-  EXPECT_EQ(readValue(customBordersPath(), "b", keys::kCustomKey), GbkText("x"));
+  EXPECT_EQ(readValue(customBordersPath(), "b", keys::kCustomKey),
+            GbkText("x"));
 
   // When the user folder cannot be made either, the program folder stays.
   ScopedEnv blocked("XDG_CONFIG_HOME", (root_ / "plain-file").c_str());
@@ -209,17 +211,19 @@ TEST_F(SettingsFilesTest, PermissionBitsCountForAnOrdinaryUser) {
     // that was not there is not made up.
     ok &= want(readFile(user / "Calvane配置.ini") == shipped, "copied");
     ok &= want(!fs::exists(user / "自定义配置.ini"), "nothing invented");
-    ok &= want(readValue(mainSettingsPath(), gbk("行列").bytes(), gbk("行").bytes())
-                   .bytes() == "12",
-               "copied settings read");
+    ok &= want(
+        readValue(mainSettingsPath(), gbk("行列").bytes(), gbk("行").bytes())
+                .bytes() == "12",
+        "copied settings read");
     // Later starts keep what the user changed since.
     ok &= want(writeValue(mainSettingsPath(), gbk("行列").bytes(),
                           gbk("行").bytes(), "7"),
                "write in user folder");
     fixSettingsPaths(gbk(program.string()));
-    ok &= want(readValue(mainSettingsPath(), gbk("行列").bytes(), gbk("行").bytes())
-                   .bytes() == "7",
-               "no second copy over the user's change");
+    ok &= want(
+        readValue(mainSettingsPath(), gbk("行列").bytes(), gbk("行").bytes())
+                .bytes() == "7",
+        "no second copy over the user's change");
 
     ok &= want(!writeValue(GbkText(readOnly.string()), "s", "k", "2"),
                "read-only file refused");
@@ -369,8 +373,8 @@ TEST_F(SettingsFilesTest, ConfigparserReadsTheFilesAsWritten) {
     const fs::path listing = root_ / "expected.txt";
     std::ofstream(listing, std::ios::binary) << expected.listing();
     const std::string command = std::string("python3 '") + CALVANE_SOURCE_DIR +
-                                "/tools/check_configparser.py' '" +
-                                utf8(path) + "' '" + listing.string() + "'";
+                                "/tools/check_configparser.py' '" + utf8(path) +
+                                "' '" + listing.string() + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
   }
 }
