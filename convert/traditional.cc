@@ -13,47 +13,52 @@
 namespace calvane {
 namespace {
 
-constexpr int32_t kNone = -1;
+// The table's entries at the bytes' own positions, so that the pair at a
+// lead byte is replaced by one load and one store, without the row, column
+// and range arithmetic: entry x is what replaces the two bytes whose memory
+// image read as one uint16_t is x. Pairs outside the table's ranges (a lead
+// 0x80 or 0xFF, a trail below 0x40, 0x7F or 0xFF) hold themselves. Built
+// from conversionTable on first use; 128 KiB.
+struct PairTable {
+  std::array<uint16_t, 65536> to;
+};
 
-// Byte offset of each lead byte's row, kNone for the bytes that start no
-// row (0x80 and 0xFF, and the one-byte characters, which never get here).
-constexpr std::array<int32_t, 256> makeRowOffsets() {
-  std::array<int32_t, 256> rows{};
-  for (int b = 0; b < 256; ++b) {
-    rows[b] = b >= 0x81 && b <= 0xFE
-                  ? static_cast<int32_t>((b - 0x81) * kConversionColumns * 2)
-                  : kNone;
-  }
-  return rows;
+uint16_t memoryImage(unsigned lead, unsigned trail) {
+  const unsigned char bytes[2] = {static_cast<unsigned char>(lead),
+                                  static_cast<unsigned char>(trail)};
+  uint16_t x;
+  std::memcpy(&x, bytes, 2);
+  return x;
 }
 
-// Byte offset of each trail byte's column within a row, kNone for the bytes
-// that cannot be a trail (below 0x40, 0x7F and 0xFF).
-constexpr std::array<int32_t, 256> makeColumnOffsets() {
-  std::array<int32_t, 256> columns{};
-  for (int b = 0; b < 256; ++b) {
-    if (b >= 0x40 && b <= 0x7E) {
-      columns[b] = 2 * (b - 0x40);
-    } else if (b >= 0x80 && b <= 0xFE) {
-      columns[b] = 2 * (b - 0x41);
-    } else {
-      columns[b] = kNone;
+const PairTable& pairTable() {
+  static const PairTable* const table = [] {
+    static PairTable t;
+    for (unsigned lead = 0; lead < 256; ++lead) {
+      for (unsigned trail = 0; trail < 256; ++trail) {
+        t.to[memoryImage(lead, trail)] = memoryImage(lead, trail);
+      }
     }
-  }
-  return columns;
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+      for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+        if (trail == 0x7F) continue;
+        const unsigned column = trail < 0x80 ? trail - 0x40 : trail - 0x41;
+        const std::size_t offset =
+            (lead - 0x81) * kConversionColumns * 2 + 2 * column;
+        t.to[memoryImage(lead, trail)] = memoryImage(
+            conversionTable[offset], conversionTable[offset + 1]);
+      }
+    }
+    return &t;
+  }();
+  return *table;
 }
 
-constexpr std::array<int32_t, 256> kRowOffsets = makeRowOffsets();
-constexpr std::array<int32_t, 256> kColumnOffsets = makeColumnOffsets();
-
-// Replaces the pair at q by its table entry; a pair outside the table's
-// ranges stays.
-inline void convertPair(unsigned char* q) {
-  const int32_t row = kRowOffsets[q[0]];
-  const int32_t column = kColumnOffsets[q[1]];
-  if ((row | column) >= 0) {
-    std::memcpy(q, conversionTable.data() + row + column, 2);
-  }
+// Replaces the pair at q by its table entry.
+inline void convertPair(const PairTable& table, unsigned char* q) {
+  uint16_t x;
+  std::memcpy(&x, q, 2);
+  std::memcpy(q, &table.to[x], 2);
 }
 
 // Bit k set where byte k of the 64 at p is 0x80 or above.
@@ -93,6 +98,7 @@ constexpr uint64_t kEvenBits = 0x5555555555555555ULL;
 // the bytes at even distance from the run's start. A lead as the block's
 // last byte makes the next block's first byte its trail.
 GbkText toTraditional(std::string_view text) {
+  const PairTable& table = pairTable();
   std::string out(text);
   unsigned char* p = reinterpret_cast<unsigned char*>(out.data());
   const std::size_t n = out.size();
@@ -110,7 +116,7 @@ GbkText toTraditional(std::string_view text) {
     const uint64_t leads =
         (evenRuns & kEvenBits) | (high & ~evenRuns & ~kEvenBits);
     for (uint64_t m = leads; m != 0; m &= m - 1) {
-      convertPair(p + i + std::countr_zero(m));
+      convertPair(table, p + i + std::countr_zero(m));
     }
     startsWithTrail = (leads >> 63) != 0;
     i += 64;
@@ -123,7 +129,7 @@ GbkText toTraditional(std::string_view text) {
       ++i;
       continue;
     }
-    convertPair(p + i);
+    convertPair(table, p + i);
     i += 2;
   }
   return GbkText(std::move(out));
