@@ -11,6 +11,7 @@ packages=(
   fortunes-zh           # real Chinese text for the tests and benchmarks
   opencc                # the speed comparison in bench/
   xvfb xauth            # whole-program tests under a real X server
+  xdotool               # ...which press keys in the program as a user does
 )
 
 missing=()
