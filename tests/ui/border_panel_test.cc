@@ -46,7 +46,8 @@ const QStringList kDouble = {u("╔"), u("═"), u("╗"), u("║"), u("│"), u
 const QString kAdded = u("添加成功！");
 const QString kSymbolMissing = u("请能输入自定义边框的符号！");
 const QString kSymbolTooShort = u("只能输入1个全角或同时输入2个半角符号！");
-const QString kStoreFailed = u("自定义边框保存失败，请换个名称或检查配置文件！");
+const QString kStoreFailed =
+    u("自定义边框保存失败，请换个名称或检查配置文件！");
 const QString kPickToDelete = u("请选择要删除的项目！");
 
 GbkText gbk(const QString& s) { return fromQString(s).text; }
@@ -359,7 +360,8 @@ void BorderPanelTest::refusedSymbols() {
   }());
   QCOMPARE(nameBox()->currentText(), u("甲"));
   QVERIFY(!QFile::exists(toQString(customBordersPath())));
-  QCOMPARE(entries(borderList_), (QStringList{u("默认1"), u("默认2"), u("默认3")}));
+  QCOMPARE(entries(borderList_),
+           (QStringList{u("默认1"), u("默认2"), u("默认3")}));
   QCOMPARE(borderList_->currentIndex(), 1);
 }
 
@@ -395,13 +397,14 @@ void BorderPanelTest::previewDrawsOnePage() {
   QVERIFY(messages_.isEmpty());
   const QString middle = u("┃　│　│　│　│　┃");
   QCOMPARE(previewBox()->toPlainText(),
-           QStringList({u("┏━┯━┯━┯━┯━┓"), middle, middle, middle, middle, middle,
-                        u("┗━┷━┷━┷━┷━┛")})
+           QStringList({u("┏━┯━┯━┯━┯━┓"), middle, middle, middle, middle,
+                        middle, u("┗━┷━┷━┷━┷━┛")})
                .join('\n'));
   QCOMPARE(previewBox()->document()->blockCount(), 7);
 
   // Two one-byte characters make a cell as well.
-  typeSymbols({"+-", "--", "-+", "|.", "!!", ".|", "+=", "==", "=+", "-v", "=^"});
+  typeSymbols(
+      {"+-", "--", "-+", "|.", "!!", ".|", "+=", "==", "=+", "-v", "=^"});
   panel_->previewBorder();
   const QString row = u("|.　!!　!!　!!　!!　.|");
   QCOMPARE(previewBox()->toPlainText(),
@@ -459,7 +462,8 @@ void BorderPanelTest::addUnderAStoredNameReplacesItsSymbols() {
 void BorderPanelTest::refusedNames_data() {
   QTest::addColumn<QString>("name");
   QTest::addColumn<QString>("message");
-  const QString reserved = u("不能用：默认1、默认2、默认3作为自定义边框的名称！");
+  const QString reserved =
+      u("不能用：默认1、默认2、默认3作为自定义边框的名称！");
   QTest::newRow("empty") << QString() << u("请输入自定义边框的名称！");
   QTest::newRow("默认1") << u("默认1") << reserved;
   QTest::newRow("默认2") << u("默认2") << reserved;
@@ -468,8 +472,8 @@ void BorderPanelTest::refusedNames_data() {
                                << u("自定义边框的名称中有不能保存的字符！");
   // The store finds sections with blanks trimmed: " 甲 " would overwrite
   // the border listed as 甲.
-  QTest::newRow("stored name with blanks") << u(" 甲 ")
-                                           << u("这个名称已被另一个自定义边框占用！");
+  QTest::newRow("stored name with blanks")
+      << u(" 甲 ") << u("这个名称已被另一个自定义边框占用！");
   // Only blanks: the store has no section for it.
   QTest::newRow("blanks only") << "   " << kStoreFailed;
 }
@@ -492,7 +496,8 @@ void BorderPanelTest::refusedNames() {
   QCOMPARE(storedNames(), QStringList{u("甲")});
   QCOMPARE(stored(u("甲")), toQString(builtInBorders()[2].text));
   QCOMPARE(entries(nameBox()), QStringList{u("甲")});
-  QCOMPARE(entries(borderList_), (QStringList{u("默认1"), u("默认2"), u("默认3")}));
+  QCOMPARE(entries(borderList_),
+           (QStringList{u("默认1"), u("默认2"), u("默认3")}));
   QCOMPARE(borderList_->currentIndex(), 1);
 }
 
@@ -545,8 +550,9 @@ void BorderPanelTest::failedStoreKeepsEverything() {
 void BorderPanelTest::loadShowsStoredSymbolsAsStored() {
   // A hand-edited file: symbols of four bytes, one of one byte and a
   // doubled space that makes an empty symbol and moves the rest on.
-  store(u("宽"), "\xA8\x58\xA8\x58 \xA8\x54 \xA8\x5B \xA8\x55 \xA9\xA6 \xA8\x55 "
-                "\xA8\x5E \xA8\x54 \xA8\x61 \xA8\x68 \xA8\x6B");
+  store(u("宽"),
+        "\xA8\x58\xA8\x58 \xA8\x54 \xA8\x5B \xA8\x55 \xA9\xA6 \xA8\x55 "
+        "\xA8\x5E \xA8\x54 \xA8\x61 \xA8\x68 \xA8\x6B");
   store(u("空"), "\xA9\xB3  \xA9\xA5 \xA9\xB7 \xA9\xA7 \xA9\xA6 \xA9\xA7 "
                 "\xA9\xBB \xA9\xA5 \xA9\xBF \xA9\xD3 \xA9\xDB");
   store(u("短"), "x \xA8\x54 \xA8\x5B \xA8\x55 \xA9\xA6 \xA8\x55 "
@@ -586,8 +592,8 @@ void BorderPanelTest::loadShowsStoredSymbolsAsStored() {
 void BorderPanelTest::loadOfAnIncompleteText_data() {
   QTest::addColumn<QByteArray>("text");
   QTest::addColumn<int>("parts");
-  QTest::newRow("five parts") << QByteArray("\xA9\xB3 \xA9\xA5 \xA9\xB7 \xA9\xA7 \xA9\xA6")
-                              << 5;
+  QTest::newRow("five parts")
+      << QByteArray("\xA9\xB3 \xA9\xA5 \xA9\xB7 \xA9\xA7 \xA9\xA6") << 5;
   QTest::newRow("ten parts, trailing space")
       << QByteArray("\xA9\xB3 \xA9\xA5 \xA9\xB7 \xA9\xA7 \xA9\xA6 \xA9\xA7 "
                     "\xA9\xBB \xA9\xA5 \xA9\xBF \xA9\xD3 ")
@@ -623,8 +629,9 @@ void BorderPanelTest::deleteRemovesThePickedBorder() {
   QVERIFY(messages_.isEmpty());
   QCOMPARE(storedNames(), (QStringList{u("乙"), u("默认1")}));
   // Only the exact name goes; "默认1" stays.
-  QCOMPARE(entries(borderList_), (QStringList{u("默认1"), u("默认2"), u("默认3"),
-                                              u("乙"), u("默认1")}));
+  QCOMPARE(
+      entries(borderList_),
+      (QStringList{u("默认1"), u("默认2"), u("默认3"), u("乙"), u("默认1")}));
   QCOMPARE(borderList_->currentIndex(), -1);
   QCOMPARE(entries(nameBox()), (QStringList{u("乙"), u("默认1")}));
   QCOMPARE(symbolTexts(), QStringList(11, QString()));
