@@ -16,7 +16,10 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QShowEvent>
+#include <algorithm>
 #include <cassert>
 #include <string>
 #include <utility>
@@ -102,6 +105,9 @@ constexpr int kBorderListEntries = 8;
 // During a conversion the clock is read only every so many placed
 // characters; in between the hook costs one decrement.
 constexpr int kCallsPerClockCheck = 32;
+// The pages go into the result box a piece of about this many bytes at a
+// time, the window handling its events in between.
+constexpr std::size_t kFillPieceBytes = 64 * 1024;
 
 // The family names the page font is looked for under, in order of
 // preference. "宋体" is SimSun's Chinese name, under which fontconfig may
@@ -188,14 +194,6 @@ QPushButton* makeButton(QWidget* parent, const char* name,
   return button;
 }
 
-// The text "\r\n" in the page text stands for; a text box keeps lines as
-// blocks and gives them back joined by "\n".
-QString forTextBox(std::string_view gbk) {
-  QString text = toQString(gbk);
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return text;
-}
-
 }  // namespace
 
 QFont pageFont(int pixelSize) {
@@ -225,12 +223,6 @@ MainWindowOptions MainWindowOptions::forProgram() {
   options.navigatorFor = [](QWidget* view) { return calvane::navigatorFor(view); };
   return options;
 }
-
-struct MainWindow::ShownState {
-  QString status;
-  bool resultVisible = true;
-  QString resultText;
-};
 
 MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     : QWidget(parent,
@@ -283,7 +275,9 @@ void MainWindow::buildControls() {
 
   sourceBox_ = makeTextBox(this, "sourceBox", QRect(16, 48, 788, 112), 12,
                            /*wrap=*/true);
-  sourceBox_->setPlainText(forTextBox(kSampleText));
+  // A text box makes every "\r\n" one line break; it gives its text back
+  // with "\n" between the lines.
+  sourceBox_->setPlainText(q(kSampleText));
 
   resultBox_ = makeTextBox(this, "resultBox", QRect(16, 185, 788, 218), 14,
                            /*wrap=*/false);
@@ -457,8 +451,8 @@ void MainWindow::copyResult() {
     clipboard->setText(resultBox_->toPlainText());
 }
 
-QWidget* MainWindow::controlFor(int field) const {
-  switch (static_cast<InputField>(field)) {
+QWidget* MainWindow::controlFor(InputField field) const {
+  switch (field) {
     case InputField::kColumns:
       return columnsBox_;
     case InputField::kChars:
@@ -478,10 +472,27 @@ void MainWindow::refuse(std::string_view message, QWidget* control) {
   focusControl(control);
 }
 
-void MainWindow::restoreShown(const ShownState& shown) {
-  statusLabel_->setText(shown.status);
-  resultBox_->setPlainText(shown.resultText);
-  resultBox_->setVisible(shown.resultVisible);
+bool MainWindow::fillResultBox(std::string_view pages,
+                               const std::function<bool()>& handleEvents) {
+  QTextDocument* document = resultBox_->document();
+  // Filling is no edit of the user's: it is not kept for undo.
+  document->setUndoRedoEnabled(false);
+  resultBox_->clear();
+  QTextCursor end(document);
+  std::size_t at = 0;
+  while (at < pages.size()) {
+    // Pieces end after a line break; "\n" is never the trail byte of a
+    // two-byte character.
+    std::size_t cut = pages.find('\n', std::min(at + kFillPieceBytes, pages.size() - 1));
+    cut = cut == std::string_view::npos ? pages.size() : cut + 1;
+    end.movePosition(QTextCursor::End);
+    end.insertText(q(pages.substr(at, cut - at)));
+    at = cut;
+    if (at < pages.size() && !handleEvents()) return false;
+  }
+  document->setUndoRedoEnabled(true);
+  resultBox_->moveCursor(QTextCursor::Start);
+  return true;
 }
 
 void MainWindow::convertText() {
@@ -492,7 +503,7 @@ void MainWindow::convertText() {
       readPageShape(fromQString(columnsBox_->text()).text,
                     fromQString(charsBox_->text()).text);
   if (const auto* refusal = std::get_if<Refusal>(&shapeOrRefusal)) {
-    refuse(refusal->message, controlFor(static_cast<int>(refusal->field)));
+    refuse(refusal->message, controlFor(refusal->field));
     return;
   }
   if (sourceBox_->document()->isEmpty()) {
@@ -502,9 +513,11 @@ void MainWindow::convertText() {
 
   // The converting state. What it replaces is kept, so that a refusal from
   // here on leaves the window as it was (inside a running conversion, that
-  // is the converting state of the conversion that goes on).
-  const ShownState before{statusLabel_->text(), resultBox_->isVisibleTo(this),
-                          resultBox_->toPlainText()};
+  // is the converting state of the conversion that goes on). The result box
+  // keeps its text until the pages are being placed, by when no refusal can
+  // come any more.
+  const QString statusBefore = statusLabel_->text();
+  const bool resultVisibleBefore = resultBox_->isVisibleTo(this);
   statusLabel_->setText(q(kConvertingStatus));
   resultBox_->hide();
   const uint64_t superseded = currentConversion_;
@@ -512,7 +525,8 @@ void MainWindow::convertText() {
   currentConversion_ = mine;
   const auto refuseAfterChecks = [&](std::string_view message, QWidget* control) {
     currentConversion_ = superseded;  // a refused request supersedes nothing
-    restoreShown(before);
+    statusLabel_->setText(statusBefore);
+    resultBox_->setVisible(resultVisibleBefore);
     refuse(message, control);
   };
 
@@ -526,38 +540,52 @@ void MainWindow::convertText() {
     refuseAfterChecks(refusal->message, borderList_);
     return;
   }
-  resultBox_->clear();
 
   const QtToGbk source = fromQStringWithCrLf(sourceBox_->toPlainText());
   const bool traditional = traditionalCheck_->isChecked();
 
-  // The hook: a cheap countdown on most calls; about every pumpIntervalMs
-  // the window handles its pending events (repaints, clicks, a close), after
-  // which this conversion goes on only if the window still wants it.
+  // About every pumpIntervalMs the window handles its pending events
+  // (repaints, clicks, a close); after that this conversion goes on only if
+  // the window still wants it. Nothing of the window may be touched once it
+  // is gone.
   const QPointer<MainWindow> self(this);
   const int interval = options_.pumpIntervalMs;
   QElapsedTimer sincePump;
   sincePump.start();
-  int countdown = interval > 0 ? kCallsPerClockCheck : 1;
-  const PumpHook pump = [&]() -> bool {
-    if (--countdown > 0) return true;
-    countdown = interval > 0 ? kCallsPerClockCheck : 1;
+  const std::function<bool()> handleEvents = [&]() -> bool {
     if (sincePump.elapsed() < interval) return true;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     sincePump.restart();
-    // Nothing of the window may be touched once it is gone.
     return self && !self->closing_ && self->currentConversion_ == mine;
+  };
+  // The layout's hook: after each placed character, mostly one decrement.
+  bool placing = false;
+  int countdown = 0;
+  const PumpHook pump = [&]() -> bool {
+    if (!placing) {
+      placing = true;
+      resultBox_->clear();  // the box is empty while the pages are made
+    }
+    if (--countdown > 0) return true;
+    countdown = interval > 0 ? kCallsPerClockCheck : 1;
+    return handleEvents();
   };
 
   ++runningConversions_;
   ConversionResult result = convertToPages(
       source.text, traditional, shape, std::get<BorderSet>(borderOrRefusal), pump);
+  if (result.outcome == ConversionResult::Outcome::kDone &&
+      !fillResultBox(result.pages, handleEvents)) {
+    result.outcome = ConversionResult::Outcome::kStopped;
+  }
   if (!self) return;  // destroyed while converting: not even the counter
   --runningConversions_;
 
   switch (result.outcome) {
     case ConversionResult::Outcome::kStopped:
-      return;  // superseded or closed: the window is someone else's now
+      // Superseded or closed: the window is someone else's now.
+      resultBox_->document()->setUndoRedoEnabled(true);
+      return;
     case ConversionResult::Outcome::kTooLarge:
       refuseAfterChecks(messages::kPagesTooLarge, columnsBox_);
       return;
@@ -565,8 +593,6 @@ void MainWindow::convertText() {
       break;
   }
 
-  resultBox_->setPlainText(forTextBox(result.pages));
-  result.pages = GbkText();  // the box holds its own copy now
   resultBox_->show();
   if (source.replaced > 0) {
     statusLabel_->setText(q(kReplacedBefore) + QString::number(source.replaced) +

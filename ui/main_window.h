@@ -22,7 +22,9 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <string_view>
 
+#include "convert/conversion.h"
 #include "text/gbk_text.h"
 #include "ui/web_pages.h"
 
@@ -106,20 +108,20 @@ class MainWindow : public QWidget {
   bool event(QEvent* event) override;
 
  private:
-  // What the status line and the result box showed before a conversion
-  // took them over, so a refusal can put them back.
-  struct ShownState;
-
   void buildControls();
   // Shows the start page: a page drawn at random from the page list.
   void showStartPage();
   // Makes the outer size 826 x 583 with the frame the window system
   // reports now, and centres the window when that frame has changed.
   void fitOuterSize();
-  void restoreShown(const ShownState& shown);
+  // Puts the vertical page text into the result box a piece at a time,
+  // calling handleEvents between pieces; false, with the box part filled,
+  // as soon as handleEvents says to stop (the window may be gone then).
+  bool fillResultBox(std::string_view pages,
+                     const std::function<bool()>& handleEvents);
   // Shows a refusal's message and moves the focus to control.
   void refuse(std::string_view message, QWidget* control);
-  [[nodiscard]] QWidget* controlFor(int field) const;
+  [[nodiscard]] QWidget* controlFor(InputField field) const;
 
   MainWindowOptions options_;
   Navigate navigate_;

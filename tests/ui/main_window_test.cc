@@ -105,15 +105,28 @@ QStringList entries(const QComboBox* box) {
   return texts;
 }
 
+// The two phases of a conversion in which the window handles events: while
+// the layout places characters (the result box hidden and empty), and while
+// the pages go into the hidden result box piece by piece.
+enum class Phase { kPlacing, kFilling };
+
+// A source whose pages (2 columns of 3) fill the result box in more than
+// one piece.
+const QString kLongSource(8000, u'甲');
+
 // Runs action at the first round of event handling inside a conversion of
-// window (posted again until one is running).
-void duringConversion(MainWindow* window, std::function<void()> action,
-                      int triesLeft = 1000) {
-  QTimer::singleShot(0, window, [window, action, triesLeft] {
-    if (window->isConverting() || triesLeft == 0) {
+// window in that phase (posted again until then).
+void duringConversion(MainWindow* window, Phase phase,
+                      std::function<void()> action, int triesLeft = 100000) {
+  QTimer::singleShot(0, window, [=] {
+    const auto* box = window->findChild<QPlainTextEdit*>("resultBox");
+    const bool filling = !box->document()->isEmpty();
+    if (window->isConverting() && filling == (phase == Phase::kFilling)) {
       action();
+    } else if (triesLeft == 0) {
+      QFAIL("the conversion never got to that phase");
     } else {
-      duringConversion(window, action, triesLeft - 1);
+      duringConversion(window, phase, action, triesLeft - 1);
     }
   });
 }
@@ -144,7 +157,9 @@ class MainWindowTest : public QObject {
   void convertingStateFromInsideTheHook();
   void nestedRequests_data();
   void nestedRequests();
+  void closingDuringAConversion_data();
   void closingDuringAConversion();
+  void destroyingDuringAConversion_data();
   void destroyingDuringAConversion();
   void escClosesLikeTheCloseBox_data();
   void escClosesLikeTheCloseBox();
@@ -632,7 +647,7 @@ void MainWindowTest::convertingStateFromInsideTheHook() {
   window->setWindowTitle(u("before"));
   QApplication::clipboard()->setText(u("x"));
   bool seen = false;
-  duringConversion(window.get(), [&] {
+  duringConversion(window.get(), Phase::kPlacing, [&] {
     seen = true;
     QVERIFY(window->isConverting());
     QCOMPARE(status(window.get())->text(), kConverting);
@@ -651,28 +666,34 @@ void MainWindowTest::convertingStateFromInsideTheHook() {
 }
 
 void MainWindowTest::nestedRequests_data() {
+  QTest::addColumn<bool>("filling");
   QTest::addColumn<QString>("change");
   QTest::addColumn<QStringList>("messages");
   QTest::addColumn<QString>("shownSource");
-  // A second press with new text supersedes the running conversion.
-  QTest::newRow("newer request") << u("source") << QStringList{} << u("乙乙乙");
-  // A refused request supersedes nothing: the running one finishes.
-  QTest::newRow("refused at the checks") << u("columns")
-                                         << QStringList{kColumnsBelowOne}
-                                         << kExampleSource;
-  QTest::newRow("refused after the checks") << u("border")
-                                            << QStringList{kNoBorder}
-                                            << kExampleSource;
+  for (const auto& [filling, name] :
+       {std::pair{false, "placing"}, std::pair{true, "filling"}}) {
+    // A second press with new text supersedes the running conversion.
+    QTest::addRow("%s: newer request", name)
+        << filling << u("source") << QStringList{} << u("乙乙乙");
+    // A refused request supersedes nothing: the running one finishes.
+    QTest::addRow("%s: refused at the checks", name)
+        << filling << u("columns") << QStringList{kColumnsBelowOne} << kLongSource;
+    QTest::addRow("%s: refused after the checks", name)
+        << filling << u("border") << QStringList{kNoBorder} << kLongSource;
+  }
 }
 
 void MainWindowTest::nestedRequests() {
+  QFETCH(bool, filling);
+  const Phase phase = filling ? Phase::kFilling : Phase::kPlacing;
   QFETCH(QString, change);
   QFETCH(QStringList, messages);
   QFETCH(QString, shownSource);
   auto window = readyWindow(/*pumpIntervalMs=*/0);
   QVERIFY(window);
+  source(window.get())->setPlainText(kLongSource);
   bool nestedRan = false;
-  duringConversion(window.get(), [&] {
+  duringConversion(window.get(), phase, [&] {
     if (change == u("source")) source(window.get())->setPlainText(u("乙乙乙"));
     if (change == u("columns")) columns(window.get())->setText(QString());
     if (change == u("border")) borders(window.get())->setCurrentIndex(-1);
@@ -693,21 +714,33 @@ void MainWindowTest::nestedRequests() {
            pagesOf(shownSource, 2, 3, builtIn(0)));
   QVERIFY(result(window.get())->isVisible());
   QCOMPARE(status(window.get())->text(), kIdle);
+  // Filling the box is no edit the user could undo.
+  QVERIFY(!result(window.get())->document()->isUndoAvailable());
+  QVERIFY(result(window.get())->document()->isUndoRedoEnabled());
+}
+
+void MainWindowTest::closingDuringAConversion_data() {
+  QTest::addColumn<bool>("filling");
+  QTest::newRow("placing") << false;
+  QTest::newRow("filling") << true;
 }
 
 void MainWindowTest::closingDuringAConversion() {
+  QFETCH(bool, filling);
+  const Phase phase = filling ? Phase::kFilling : Phase::kPlacing;
   auto window = readyWindow(/*pumpIntervalMs=*/0);
   QVERIFY(window);
+  source(window.get())->setPlainText(kLongSource);
   window->setWindowTitle(u("before"));
-  columns(window.get())->setText(u("5"));
-  duringConversion(window.get(), [&] {
+  duringConversion(window.get(), phase, [&] {
+    columns(window.get())->setText(u("5"));  // what the box holds at the close
     QTest::keyClick(source(window.get()), Qt::Key_Escape);
   });
   QTest::mouseClick(button(window.get(), "convertButton"), Qt::LeftButton);
   QVERIFY(!window->isVisible());
   QVERIFY(!window->isConverting());
-  // The conversion stopped and wrote nothing...
-  QVERIFY(result(window.get())->toPlainText().isEmpty());
+  // The conversion stopped and showed nothing...
+  QVERIFY(!result(window.get())->isVisibleTo(window.get()));
   QCOMPARE(status(window.get())->text(), kConverting);
   QCOMPARE(window->windowTitle(), u("before"));
   // ...and the settings were saved, once.
@@ -717,13 +750,20 @@ void MainWindowTest::closingDuringAConversion() {
   QCOMPARE(stored(keys::kShapeSection, keys::kColumnsKey), u("5"));
 }
 
+void MainWindowTest::destroyingDuringAConversion_data() {
+  closingDuringAConversion_data();
+}
+
 void MainWindowTest::destroyingDuringAConversion() {
+  QFETCH(bool, filling);
+  const Phase phase = filling ? Phase::kFilling : Phase::kPlacing;
   auto owned = readyWindow(/*pumpIntervalMs=*/0);
   QVERIFY(owned);
   MainWindow* window = owned.release();
   const QPointer<MainWindow> watch(window);
+  source(window)->setPlainText(kLongSource);
   columns(window)->setText(u("4"));
-  duringConversion(window, [window] { delete window; });
+  duringConversion(window, phase, [window] { delete window; });
   window->convertText();
   QVERIFY(watch.isNull());
   QCOMPARE(stored(keys::kShapeSection, keys::kColumnsKey), u("4"));
