@@ -395,7 +395,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::startUp() {
-  if (startedUp_ || shutDown_) return;
+  if (startedUp_ || closing_) return;  // once, and never for a closed window
   startedUp_ = true;
   fixSettingsPaths(options_.programFolder);
   const GbkText& mainPath = mainSettingsPath();

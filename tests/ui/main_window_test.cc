@@ -8,11 +8,15 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -151,6 +155,7 @@ class MainWindowTest : public QObject {
   void checksRefuseAndFocus();
   void conversionShowsPagesAndSeconds_data();
   void conversionShowsPagesAndSeconds();
+  void widePagesScrollSidewaysFromTheTop();
   void replacedCharactersAreCounted();
   void refusalsAfterTheChecks_data();
   void refusalsAfterTheChecks();
@@ -448,6 +453,13 @@ void MainWindowTest::numberBoxPasteAndFocusOut() {
   QTRY_VERIFY(columns(window.get())->hasFocus());
   QCOMPARE(box->text(), QString());
 
+  // What an input method commits is typed text: filtered like keys.
+  columns(window.get())->clear();
+  QInputMethodEvent commit;
+  commit.setCommitString(u("三4-"));
+  QApplication::sendEvent(columns(window.get()), &commit);
+  QCOMPARE(columns(window.get())->text(), u("4-"));
+
   const struct {
     const char* before;
     const char* after;
@@ -580,6 +592,30 @@ void MainWindowTest::conversionShowsPagesAndSeconds() {
   QCOMPARE(status(window.get())->text(), kIdle);
   QVERIFY2(kSecondsTitle.match(window->windowTitle()).hasMatch(),
            qPrintable(window->windowTitle()));
+}
+
+void MainWindowTest::widePagesScrollSidewaysFromTheTop() {
+  auto window = readyWindow();
+  QVERIFY(window);
+  QPlainTextEdit* box = result(window.get());
+  columns(window.get())->setText(u("60"));
+  chars(window.get())->setText(u("10"));
+  source(window.get())->setPlainText(kLongSource);
+  QTest::mouseClick(button(window.get(), "convertButton"), Qt::LeftButton);
+  QVERIFY(messages_.isEmpty());
+  // Lines never wrap: one line of the box is one line of a page.
+  const QTextBlock first = box->document()->firstBlock();
+  QCOMPARE(first.text().size(), 2 * 60 + 1);
+  QCOMPARE(first.layout()->lineCount(), 1);
+  QVERIFY(box->horizontalScrollBar()->maximum() > 0);
+  QVERIFY(box->verticalScrollBar()->maximum() > 0);
+  // A new result is shown from its start, wherever the user had scrolled.
+  box->horizontalScrollBar()->setValue(box->horizontalScrollBar()->maximum());
+  box->verticalScrollBar()->setValue(box->verticalScrollBar()->maximum());
+  QTest::mouseClick(button(window.get(), "convertButton"), Qt::LeftButton);
+  QTRY_COMPARE(box->verticalScrollBar()->value(), 0);
+  QCOMPARE(box->horizontalScrollBar()->value(), 0);
+  QCOMPARE(box->textCursor().position(), 0);
 }
 
 void MainWindowTest::replacedCharactersAreCounted() {
