@@ -114,10 +114,12 @@ void BM_ConvertButtonToResult(benchmark::State& state) {
   repaint.start(16);
 
   qint64 resultChars = 0;
+  int lines = 0;
   for (auto _ : state) {
     convert->click();
     QCoreApplication::processEvents();  // the pages drawn
     resultChars = result->document()->characterCount();
+    lines = result->document()->blockCount() - 1;  // after the last "\r\n"
   }
   repaint.stop();
   if (!result->isVisible() || resultChars < static_cast<qint64>(text.size())) {
@@ -127,6 +129,8 @@ void BM_ConvertButtonToResult(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kInputBytes));
   state.counters["source_chars"] = static_cast<double>(text.size());
   state.counters["result_chars"] = static_cast<double>(resultChars);
+  state.counters["lines"] = lines;
+  state.counters["pages"] = lines / static_cast<double>(state.range(1) + 2);
   state.counters["repaints_per_conversion"] = benchmark::Counter(
       static_cast<double>(counter.paints) / static_cast<double>(state.iterations()));
 }
