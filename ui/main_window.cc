@@ -21,6 +21,7 @@
 #include <QShowEvent>
 #include <algorithm>
 #include <cassert>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <variant>
@@ -136,8 +137,9 @@ QLabel* makeShadedLabel(QWidget* parent, const char* name,
   return label;
 }
 
-// The status line: shaded like the lower backdrop, its text blue over a
-// white copy one pixel to the right and one lower, which looks engraved.
+// The status line: shaded from pale to light blue downwards, its text blue
+// over a white copy one pixel to the right and one lower, which looks
+// engraved.
 class EngravedLabel : public QLabel {
  public:
   explicit EngravedLabel(QWidget* parent) : QLabel(parent) {}
@@ -197,7 +199,8 @@ QPushButton* makeButton(QWidget* parent, const char* name,
 }  // namespace
 
 QFont pageFont(int pixelSize) {
-  QString family = QString::fromUtf8(kPageFontFamilies[3]);
+  // The last one is installed with the program's packages (fonts-noto-cjk).
+  QString family = QString::fromUtf8(std::end(kPageFontFamilies)[-1]);
   const QStringList installed = QFontDatabase::families();
   for (const char* candidate : kPageFontFamilies) {
     const QString name = QString::fromUtf8(candidate);

@@ -9,10 +9,14 @@
 // been created (or when startUp is called earlier), and shutDown once, when
 // it is closed (close box, system menu, Esc) or, failing that, destroyed.
 //
+// Closing ends the window's working life (the program ends with it): it is
+// not meant to be shown again.
+//
 // A conversion lets the window handle its events while it places
-// characters. A newer conversion supersedes a running one: the older stops
-// at its next pause and writes nothing. Closing the window stops a running
-// conversion as well.
+// characters and while it puts the pages into the result box. A newer
+// conversion supersedes a running one: the older stops at its next pause
+// and writes nothing. A refused request supersedes nothing. Closing the
+// window stops a running conversion as well.
 //
 // A Qt widget: GUI thread only. The caller owns it.
 #ifndef CALVANE_UI_MAIN_WINDOW_H_
@@ -81,7 +85,8 @@ class MainWindow : public QWidget {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // Whether a conversion is placing characters right now.
+  // Whether a conversion is under way (placing characters or filling the
+  // result box) right now.
   [[nodiscard]] bool isConverting() const { return runningConversions_ > 0; }
 
  public slots:
