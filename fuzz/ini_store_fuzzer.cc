@@ -8,24 +8,18 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "fuzz/fuzz_util.h"
 #include "settings/ini_file.h"
 
 namespace calvane {
 namespace {
 
-void check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-  }
-}
+using fuzzing::check;
 
 bool sameLine(const IniLine& a, const IniLine& b) {
   return a.content == b.content && a.end == b.end;

@@ -7,12 +7,12 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 
+#include "fuzz/fuzz_util.h"
 #include "text/gbk_text.h"
 #include "text/numbers.h"
 #include "text/text_ops.h"
@@ -20,12 +20,7 @@
 namespace calvane {
 namespace {
 
-void check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-  }
-}
+using fuzzing::check;
 
 std::string withoutNul(std::string s) {
   s.erase(std::remove(s.begin(), s.end(), '\0'), s.end());

@@ -18,6 +18,7 @@
 #include <sstream>
 #include <string>
 
+#include "tests/ui/ui_test_util.h"
 #include "text/gbk_codec.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
@@ -50,18 +51,6 @@ QString chineseText() {
   }
   return toQString(text);
 }
-
-// Counts the paint events of one widget.
-class PaintCounter : public QObject {
- public:
-  int paints = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-};
 
 void BM_ConvertButtonToResult(benchmark::State& state) {
   static const QString text = chineseText();
@@ -101,7 +90,7 @@ void BM_ConvertButtonToResult(benchmark::State& state) {
   source->setPlainText(text);
   QCoreApplication::processEvents();
 
-  PaintCounter counter;
+  testing::PaintCounter counter;
   window.findChild<QWidget*>("statusLabel")->installEventFilter(&counter);
   // Every control is asked to repaint (asking the window alone would skip
   // what its opaque backdrops cover, which is all of it).

@@ -9,7 +9,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -25,12 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::gbk;
+using testing::readFile;
 using testing::utf8;
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 void writeFile(const fs::path& path, std::string_view bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -51,9 +46,7 @@ std::string joinedUtf8(const TextList& names) {
 class IniStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "calvane-ini-XXXXXX");
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
+    ASSERT_NO_FATAL_FAILURE(testing::makeTempFolder("calvane-ini-", &folder_));
   }
   void TearDown() override { fs::remove_all(folder_); }
 

@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,12 +29,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::gbk;
+using testing::readFile;
 using testing::utf8;
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Sets an environment variable for one scope and puts the old value back.
 class ScopedEnv {
@@ -78,9 +73,7 @@ bool want(bool condition, const char* what) {
 class SettingsFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = fs::temp_directory_path() / "calvane-paths-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
+    ASSERT_NO_FATAL_FAILURE(testing::makeTempFolder("calvane-paths-", &root_));
     // Open to "nobody" as well, for the unprivileged checks.
     fs::permissions(root_, fs::perms::all);
     config_ = std::make_unique<ScopedEnv>(

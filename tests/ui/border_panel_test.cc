@@ -21,6 +21,7 @@
 #include "settings/ini_store.h"
 #include "settings/settings_files.h"
 #include "tests/ui/ui_test_registry.h"
+#include "tests/ui/ui_test_util.h"
 #include "ui/border_panel.h"
 #include "ui/byte_limited_edit.h"
 #include "ui/qt_text.h"
@@ -28,6 +29,8 @@
 
 namespace calvane {
 namespace {
+
+using testing::type;
 
 QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 
@@ -131,17 +134,6 @@ class BorderPanelTest : public QObject {
     return texts;
   }
 
-  // Gives w the focus and types s into it one key at a time, as a keyboard
-  // or an input method would deliver it.
-  static void type(QWidget* w, const QString& s) {
-    w->setFocus(Qt::MouseFocusReason);
-    for (qsizetype i = 0; i < s.size();) {
-      const qsizetype n = s[i].isHighSurrogate() ? 2 : 1;
-      QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, s.mid(i, n),
-                          Qt::NoModifier);
-      i += n;
-    }
-  }
   void typeSymbols(const QStringList& symbols) {
     for (int i = 0; i < 11; ++i) {
       symbolBox(i)->clear();

@@ -31,6 +31,7 @@
 #include "settings/ini_store.h"
 #include "settings/settings_files.h"
 #include "tests/ui/ui_test_registry.h"
+#include "tests/ui/ui_test_util.h"
 #include "ui/main_window.h"
 #include "ui/number_box.h"
 #include "ui/qt_text.h"
@@ -39,6 +40,8 @@
 
 namespace calvane {
 namespace {
+
+using testing::type;
 
 QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 GbkText gbk(const QString& s) { return fromQString(s).text; }
@@ -250,16 +253,6 @@ class MainWindowTest : public QObject {
     return toQString(readValue(gbk(mainPath()), section, key));
   }
 
-  // Gives w the focus and types s into it one key at a time.
-  static void type(QWidget* w, const QString& s) {
-    w->setFocus(Qt::MouseFocusReason);
-    for (qsizetype i = 0; i < s.size();) {
-      const qsizetype n = s[i].isHighSurrogate() ? 2 : 1;
-      QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, s.mid(i, n),
-                          Qt::NoModifier);
-      i += n;
-    }
-  }
 
   std::unique_ptr<QTemporaryDir> dir_;
   QStringList messages_;

@@ -1,7 +1,6 @@
 // The site link: what it draws, how hovering and clicking change its colour,
 // and that it opens the site only through its opener (a recorder here, so
 // no browser starts).
-#include <QEvent>
 #include <QFontDatabase>
 #include <QImage>
 #include <QTest>
@@ -11,21 +10,11 @@
 #include <vector>
 
 #include "tests/ui/ui_test_registry.h"
+#include "tests/ui/ui_test_util.h"
 #include "ui/site_link.h"
 
 namespace calvane {
 namespace {
-
-class PaintCounter : public QObject {
- public:
-  int paints = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-};
 
 bool hasPixel(const QImage& image, QRgb colour) {
   for (int y = 0; y < image.height(); ++y)
@@ -111,7 +100,7 @@ class SiteLinkTest : public QObject {
   }
 
   void enteringAndLeavingSwitchTheColourAndRepaint() {
-    PaintCounter counter;
+    testing::PaintCounter counter;
     link_->installEventFilter(&counter);
     const struct {
       bool on;
