@@ -2,6 +2,8 @@
 
 #include <cassert>
 #include <cmath>
+#include <limits>
+#include <vector>
 
 #include "convert/normalise.h"
 #include "convert/traditional.h"
@@ -28,6 +30,25 @@ std::variant<int32_t, Refusal> readShapeField(std::string_view text,
   const int32_t value = truncToInt(x);
   if (value < 1) return Refusal{belowOne, field};
   return value;
+}
+
+constexpr std::string_view kLineBreak = "\r\n";
+
+// The pieces split(text, "\r\n") gives, as views into text: the layout
+// reads each once, so copying every paragraph into a text of its own would
+// cost more than laying it out.
+// REQUIRES: text.size() <= INT32_MAX (find counts in 32-bit positions).
+std::vector<std::string_view> paragraphViews(std::string_view text) {
+  std::vector<std::string_view> pieces;
+  const auto n = static_cast<int32_t>(text.size());
+  int32_t q = 1;  // where the next piece starts, counted from 1
+  for (int32_t p; (p = find(text, kLineBreak, q)) != -1;
+       q = p + static_cast<int32_t>(kLineBreak.size())) {
+    pieces.push_back(text.substr(static_cast<std::size_t>(q - 1),
+                                 static_cast<std::size_t>(p - q)));
+  }
+  if (q <= n) pieces.push_back(text.substr(static_cast<std::size_t>(q - 1)));
+  return pieces;
 }
 
 }  // namespace
@@ -59,7 +80,17 @@ ConversionResult convertToPages(std::string_view source, bool traditional,
   const GbkText normalised = traditional
                                  ? normaliseCharacters(toTraditional(source))
                                  : normaliseCharacters(source);
-  const TextList paragraphs = split(normalised, "\r\n");
+  // Every paragraph of L bytes has at least ceil(L / 2) cells (one blank
+  // column when empty) and there is at most one "\r\n" per paragraph, so
+  // the text holds at most 4 bytes per cell, plus a lone lead byte at its
+  // end; each cell is two bytes of page text, and every page adds a frame.
+  // A text over INT32_MAX bytes therefore needs more than
+  // kMaxPageTextBytes of pages.
+  if (normalised.size() > static_cast<std::size_t>(
+                              std::numeric_limits<int32_t>::max())) {
+    return {ConversionResult::Outcome::kTooLarge, GbkText()};
+  }
+  const std::vector<std::string_view> paragraphs = paragraphViews(normalised);
   // Counting the characters is needed only when the cheap bound is over.
   if (pageTextSize(pageCountBound(paragraphs, shape), shape, border) >
           kMaxPageTextBytes &&

@@ -57,8 +57,8 @@ const Widening& widening() {
 // byte at the end has no cell (widening drops it).
 class CellReader {
  public:
-  explicit CellReader(std::string_view paragraph)
-      : wide_(widening()),
+  CellReader(std::string_view paragraph, const Widening& wide)
+      : wide_(wide),
         in_(reinterpret_cast<const unsigned char*>(paragraph.data())),
         end_(in_ + paragraph.size()) {}
 
@@ -78,6 +78,40 @@ class CellReader {
     in_ += 2;
     return cell;
   }
+
+  // When the next `cells` cells are all two-byte characters, their bytes
+  // (2 * cells, copied as they stand), which the reader then steps past;
+  // otherwise nullptr and the reader stays. A byte 0x80..0xFF at a
+  // boundary is a lead whose trail is the byte after it, so the run is
+  // whole characters exactly when every byte at an even offset of it is
+  // 0x80..0xFF; eight bytes (four leads) are tested at a time.
+  const char* takeTwoByteRun(int32_t cells) {
+    const auto bytes = static_cast<std::size_t>(2 * int64_t{cells});
+    if (static_cast<std::size_t>(end_ - in_) < bytes) return nullptr;
+    static_assert(std::endian::native == std::endian::little);
+    constexpr uint64_t kLeads = 0x0080008000800080u;  // bytes 0, 2, 4, 6
+    uint64_t all = ~uint64_t{0};
+    std::size_t i = 0;
+    for (; i + 8 <= bytes; i += 8) {
+      uint64_t word;
+      std::memcpy(&word, in_ + i, 8);
+      all &= word;
+    }
+    bool whole = (all & kLeads) == kLeads;
+    for (; i < bytes; i += 2) whole &= in_[i] >= 0x80;
+    if (!whole) return nullptr;
+    const char* run = reinterpret_cast<const char*>(in_);
+    in_ += bytes;
+    return run;
+  }
+
+  // Whether no cell is left.
+  bool done() const {
+    return in_ == end_ || (in_ + 1 == end_ && *in_ >= 0x80);
+  }
+
+  // Cells left, counted from the bytes alone: at most this many.
+  int64_t bytesLeft() const { return end_ - in_; }
 
  private:
   const Widening& wide_;
@@ -165,11 +199,11 @@ int64_t paddingFor(int64_t cells, int32_t chars) {
 
 // Cells of all paragraphs, each padded to whole columns, with cellsOf
 // giving a paragraph's own cells.
-template <typename CellsOf>
-int64_t paddedCells(const TextList& paragraphs, PageShape shape,
+template <typename Paragraphs, typename CellsOf>
+int64_t paddedCells(const Paragraphs& paragraphs, PageShape shape,
                     CellsOf&& cellsOf) {
   int64_t total = 0;
-  for (const GbkText& p : paragraphs) {
+  for (std::string_view p : paragraphs) {
     const int64_t cells = cellsOf(p);
     total = addSat(total, cells + paddingFor(cells, shape.charsPerColumn));
   }
@@ -248,39 +282,15 @@ constexpr int32_t kHookBatch = 64;
 // The most room reserved from the bound of the page count.
 constexpr int64_t kSpareRoomLimit = int64_t{64} << 20;
 
-}  // namespace
 
-GbkText joinParagraphs(const TextList& paragraphs, PageShape shape) {
-  assert(shape.charsPerColumn >= 1);
-  const int64_t total = paddedCells(paragraphs, shape, characterCount);
-  std::string joined;
-  joined.reserve(static_cast<std::size_t>(2 * total));
-  for (const GbkText& p : paragraphs) {
-    int64_t cells = 0;
-    CellReader reader(p);
-    while (const char* cell = reader.next()) {
-      joined.append(cell, 2);
-      ++cells;
-    }
-    for (int64_t k = paddingFor(cells, shape.charsPerColumn); k > 0; --k) {
-      joined += kBlank;
-    }
-  }
-  return GbkText(std::move(joined));
-}
-
-int64_t pageCount(std::string_view joined, PageShape shape) {
-  assert(validShape(shape));
-  // A half character (an odd byte) still needs its cell.
-  return pagesFor(static_cast<int64_t>((joined.size() + 1) / 2), shape);
-}
-
-int64_t pageCount(const TextList& paragraphs, PageShape shape) {
+template <typename Paragraphs>
+int64_t exactPages(const Paragraphs& paragraphs, PageShape shape) {
   assert(validShape(shape));
   return pagesFor(paddedCells(paragraphs, shape, characterCount), shape);
 }
 
-int64_t pageCountBound(const TextList& paragraphs, PageShape shape) {
+template <typename Paragraphs>
+int64_t boundPages(const Paragraphs& paragraphs, PageShape shape) {
   assert(validShape(shape));
   return pagesFor(paddedCells(paragraphs, shape, [](std::string_view p) {
                     return static_cast<int64_t>(p.size());
@@ -288,28 +298,14 @@ int64_t pageCountBound(const TextList& paragraphs, PageShape shape) {
                   shape);
 }
 
-int64_t pageTextSize(int64_t pages, PageShape shape, const BorderSet& border) {
-  assert(validShape(shape) && pages >= 0);
-  return mulSat(pages, FrameGeometry(shape, border).pageLength);
-}
-
-int64_t cellPosition(int64_t p, int32_t c, int32_t r, PageShape shape) {
-  assert(validShape(shape));
-  assert(p >= 1 && c >= 1 && c <= shape.columnsPerPage && r >= 1 &&
-         r <= shape.charsPerColumn);
-  const int64_t cols = shape.columnsPerPage;
-  const int64_t chars = shape.charsPerColumn;
-  return 4 * (cols + 1) * ((p - 1) * (chars + 2) + r) + 4 * (cols - c) + 3;
-}
-
-std::optional<GbkText> layoutPages(const TextList& paragraphs, PageShape shape,
-                                   const BorderSet& border,
-                                   const PumpHook& pump) {
+template <typename Paragraphs>
+std::optional<GbkText> layout(const Paragraphs& paragraphs, PageShape shape,
+                              const BorderSet& border, const PumpHook& pump) {
   assert(validShape(shape));
   const int32_t cols = shape.columnsPerPage;
   const int32_t chars = shape.charsPerColumn;
   const FrameGeometry frame(shape, border);
-  const int64_t bound = pageCountBound(paragraphs, shape);
+  const int64_t bound = boundPages(paragraphs, shape);
   if (bound == 0) return GbkText();  // no paragraphs
 
   // Small pages are drawn one at a time from a copy, each just before the
@@ -320,7 +316,7 @@ std::optional<GbkText> layoutPages(const TextList& paragraphs, PageShape shape,
   const bool drawEachPage = frame.pageLength <= kCopiedPageLimit;
   int64_t pages = bound;
   if (!drawEachPage || pageTextSize(bound, shape, border) > kSpareRoomLimit) {
-    pages = pageCount(paragraphs, shape);
+    pages = exactPages(paragraphs, shape);
   }
   const int64_t reserved = pageTextSize(pages, shape, border);
   assert(reserved < kMaxSize);
@@ -342,10 +338,12 @@ std::optional<GbkText> layoutPages(const TextList& paragraphs, PageShape shape,
   // page. Offsets come from the real symbol widths, so a symbol of any
   // width is never overwritten.
   const int64_t cellStep = 2 + width(border.divider);
+  const int64_t rowLength = frame.rowLength;
   // Column 1 is the rightmost: its cell comes after the other columns'.
   const int64_t firstColumn =
       frame.topLength + width(border.left) + (cols - 1) * cellStep;
   char* const base = out.data();  // capacity is reserved: it never moves
+  const Widening& wide = widening();
   int64_t pageStart = 0;
   int32_t column = 0;  // from the right, 0-based
   int32_t row = 0;     // from the top, 0-based
@@ -386,28 +384,38 @@ std::optional<GbkText> layoutPages(const TextList& paragraphs, PageShape shape,
     return true;
   };
 
-  for (const GbkText& p : paragraphs) {
-    CellReader reader(p);
+  for (std::string_view p : paragraphs) {
+    CellReader reader(p, wide);
     bool placedAny = false;
-    for (;;) {
-      // A run of cells down the current column.
+    while (!reader.done()) {
+      // A run of cells down the current column: as many two-byte
+      // characters as fit are copied without a test each, the rest (a
+      // one-byte character and what follows it) read one by one.
       const int32_t room = std::min(chars - row, kHookBatch);
+      drawDuePage();
       char* cellAt = base + position;
-      int32_t placed = 0;
+      int32_t placed = static_cast<int32_t>(
+          std::min<int64_t>(room, reader.bytesLeft() / 2));
+      if (const char* run = reader.takeTwoByteRun(placed)) {
+        for (int32_t k = 0; k < placed; ++k) {
+          std::memcpy(cellAt, run + 2 * k, 2);
+          cellAt += rowLength;
+        }
+      } else {
+        placed = 0;
+      }
       while (placed < room) {
         const char* cell = reader.next();
         if (cell == nullptr) break;
-        if (placed == 0) drawDuePage();
         std::memcpy(cellAt, cell, 2);
-        cellAt += frame.rowLength;
+        cellAt += rowLength;
         ++placed;
       }
-      if (placed == 0) break;
       placedAny = true;
       if (!callHook(placed)) return std::nullopt;
       row += placed;
       if (row < chars) {
-        position += int64_t{placed} * frame.rowLength;
+        position += int64_t{placed} * rowLength;
       } else {
         nextColumn();
       }
@@ -421,8 +429,80 @@ std::optional<GbkText> layoutPages(const TextList& paragraphs, PageShape shape,
     }
   }
   assert(out.size() == static_cast<std::size_t>(pageTextSize(
-                           pageCount(paragraphs, shape), shape, border)));
+                           exactPages(paragraphs, shape), shape, border)));
   return GbkText(std::move(out));
+}
+
+}  // namespace
+
+GbkText joinParagraphs(const TextList& paragraphs, PageShape shape) {
+  assert(shape.charsPerColumn >= 1);
+  const int64_t total = paddedCells(paragraphs, shape, characterCount);
+  const Widening& wide = widening();
+  std::string joined;
+  joined.reserve(static_cast<std::size_t>(2 * total));
+  for (std::string_view p : paragraphs) {
+    int64_t cells = 0;
+    CellReader reader(p, wide);
+    while (const char* cell = reader.next()) {
+      joined.append(cell, 2);
+      ++cells;
+    }
+    for (int64_t k = paddingFor(cells, shape.charsPerColumn); k > 0; --k) {
+      joined += kBlank;
+    }
+  }
+  return GbkText(std::move(joined));
+}
+
+int64_t pageCount(std::string_view joined, PageShape shape) {
+  assert(validShape(shape));
+  // A half character (an odd byte) still needs its cell.
+  return pagesFor(static_cast<int64_t>((joined.size() + 1) / 2), shape);
+}
+
+int64_t pageCount(const TextList& paragraphs, PageShape shape) {
+  return exactPages(paragraphs, shape);
+}
+
+int64_t pageCount(std::span<const std::string_view> paragraphs,
+                  PageShape shape) {
+  return exactPages(paragraphs, shape);
+}
+
+int64_t pageCountBound(const TextList& paragraphs, PageShape shape) {
+  return boundPages(paragraphs, shape);
+}
+
+int64_t pageCountBound(std::span<const std::string_view> paragraphs,
+                       PageShape shape) {
+  return boundPages(paragraphs, shape);
+}
+
+int64_t pageTextSize(int64_t pages, PageShape shape, const BorderSet& border) {
+  assert(validShape(shape) && pages >= 0);
+  return mulSat(pages, FrameGeometry(shape, border).pageLength);
+}
+
+int64_t cellPosition(int64_t p, int32_t c, int32_t r, PageShape shape) {
+  assert(validShape(shape));
+  assert(p >= 1 && c >= 1 && c <= shape.columnsPerPage && r >= 1 &&
+         r <= shape.charsPerColumn);
+  const int64_t cols = shape.columnsPerPage;
+  const int64_t chars = shape.charsPerColumn;
+  return 4 * (cols + 1) * ((p - 1) * (chars + 2) + r) + 4 * (cols - c) + 3;
+}
+
+std::optional<GbkText> layoutPages(const TextList& paragraphs, PageShape shape,
+                                   const BorderSet& border,
+                                   const PumpHook& pump) {
+  return layout(paragraphs, shape, border, pump);
+}
+
+std::optional<GbkText> layoutPages(std::span<const std::string_view> paragraphs,
+                                   PageShape shape, const BorderSet& border,
+                                   const PumpHook& pump) {
+  return layout(paragraphs, shape, border, pump);
 }
 
 }  // namespace calvane

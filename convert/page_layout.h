@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "convert/border_set.h"
@@ -46,6 +47,9 @@ using PumpHook = std::function<bool()>;
 // joined text, so a caller can refuse a huge layout before taking memory.
 // REQUIRES: both fields of shape >= 1.
 [[nodiscard]] int64_t pageCount(const TextList& paragraphs, PageShape shape);
+// The same for paragraphs held as views (of a text the caller keeps).
+[[nodiscard]] int64_t pageCount(std::span<const std::string_view> paragraphs,
+                                PageShape shape);
 
 // At least pageCount(paragraphs, shape), from byte lengths alone (no
 // character is narrower than one byte), so it costs nothing per byte; a
@@ -53,6 +57,9 @@ using PumpHook = std::function<bool()>;
 // REQUIRES: both fields of shape >= 1.
 [[nodiscard]] int64_t pageCountBound(const TextList& paragraphs,
                                      PageShape shape);
+// The same for paragraphs held as views.
+[[nodiscard]] int64_t pageCountBound(
+    std::span<const std::string_view> paragraphs, PageShape shape);
 
 // Byte length of the page text for pageCount pages with this border, from
 // the real widths of its symbols; INT64_MAX when it would not fit in one.
@@ -74,6 +81,12 @@ using PumpHook = std::function<bool()>;
                                                  PageShape shape,
                                                  const BorderSet& border,
                                                  const PumpHook& pump);
+// The same for paragraphs held as views, so a caller that cut a text into
+// paragraphs need not copy them; the views are read during the call only.
+// REQUIRES: both fields of shape >= 1.
+[[nodiscard]] std::optional<GbkText> layoutPages(
+    std::span<const std::string_view> paragraphs, PageShape shape,
+    const BorderSet& border, const PumpHook& pump);
 
 }  // namespace calvane
 
