@@ -79,39 +79,10 @@ class CellReader {
     return cell;
   }
 
-  // When the next `cells` cells are all two-byte characters, their bytes
-  // (2 * cells, copied as they stand), which the reader then steps past;
-  // otherwise nullptr and the reader stays. A byte 0x80..0xFF at a
-  // boundary is a lead whose trail is the byte after it, so the run is
-  // whole characters exactly when every byte at an even offset of it is
-  // 0x80..0xFF; eight bytes (four leads) are tested at a time.
-  const char* takeTwoByteRun(int32_t cells) {
-    const auto bytes = static_cast<std::size_t>(2 * int64_t{cells});
-    if (static_cast<std::size_t>(end_ - in_) < bytes) return nullptr;
-    static_assert(std::endian::native == std::endian::little);
-    constexpr uint64_t kLeads = 0x0080008000800080u;  // bytes 0, 2, 4, 6
-    uint64_t all = ~uint64_t{0};
-    std::size_t i = 0;
-    for (; i + 8 <= bytes; i += 8) {
-      uint64_t word;
-      std::memcpy(&word, in_ + i, 8);
-      all &= word;
-    }
-    bool whole = (all & kLeads) == kLeads;
-    for (; i < bytes; i += 2) whole &= in_[i] >= 0x80;
-    if (!whole) return nullptr;
-    const char* run = reinterpret_cast<const char*>(in_);
-    in_ += bytes;
-    return run;
-  }
-
   // Whether no cell is left.
   bool done() const {
     return in_ == end_ || (in_ + 1 == end_ && *in_ >= 0x80);
   }
-
-  // Cells left, counted from the bytes alone: at most this many.
-  int64_t bytesLeft() const { return end_ - in_; }
 
  private:
   const Widening& wide_;
@@ -388,22 +359,11 @@ std::optional<GbkText> layout(const Paragraphs& paragraphs, PageShape shape,
     CellReader reader(p, wide);
     bool placedAny = false;
     while (!reader.done()) {
-      // A run of cells down the current column: as many two-byte
-      // characters as fit are copied without a test each, the rest (a
-      // one-byte character and what follows it) read one by one.
+      // A run of cells down the current column.
       const int32_t room = std::min(chars - row, kHookBatch);
       drawDuePage();
       char* cellAt = base + position;
-      int32_t placed = static_cast<int32_t>(
-          std::min<int64_t>(room, reader.bytesLeft() / 2));
-      if (const char* run = reader.takeTwoByteRun(placed)) {
-        for (int32_t k = 0; k < placed; ++k) {
-          std::memcpy(cellAt, run + 2 * k, 2);
-          cellAt += rowLength;
-        }
-      } else {
-        placed = 0;
-      }
+      int32_t placed = 0;
       while (placed < room) {
         const char* cell = reader.next();
         if (cell == nullptr) break;
