@@ -1,5 +1,7 @@
 // Simplified-to-traditional conversion: one direct lookup per two-byte
-// character in a constant 126 x 190 table, byte length unchanged.
+// character, byte length unchanged. The values are those of the constant
+// 126 x 190 conversionTable; the walk reads them through a table indexed by
+// both bytes, derived from it once on first use (128 KiB).
 //
 // Byte ranges: 0x01..0x7F unchanged; leads 0x80 and 0xFF start a pair left
 // unchanged; a lead 0x81..0xFE with a trail in 0x40..0x7E or 0x80..0xFE is

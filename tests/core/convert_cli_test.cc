@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -25,17 +24,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::gbk;
+using testing::readFile;
 
 struct CliResult {
   int exitCode = -1;
   std::string out;
   std::string err;
 };
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 void writeFile(const fs::path& path, std::string_view bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -61,10 +56,7 @@ std::vector<std::string> listFolder(const fs::path& folder) {
 class ConvertCliTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern =
-        (fs::temp_directory_path() / "calvane-cli-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
+    ASSERT_NO_FATAL_FAILURE(testing::makeTempFolder("calvane-cli-", &root_));
     fs::create_directory(root_ / "io");
     fs::create_directory(work());
   }
